@@ -1,0 +1,57 @@
+// String, path and module helpers shared by the pipeline, the skins and the settings.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <string_view>
+
+#include "common/string_list.h"
+
+namespace pictolumen {
+
+// Every occurrence of `pattern` in `source`, found left to right without overlap and with
+// letter case significant, replaced by `replacement`; inserted text is not searched again; an
+// empty pattern finds nothing. Byte-wise, so a one-byte pattern can match a Shift_JIS trail byte.
+// ReplaceAll("aaa", "aa", "b") == "ba";  ReplaceAll("{Body}{Body}", "{Body}", "X") == "XX"
+std::string ReplaceAll(std::string_view source, std::string_view pattern,
+                       std::string_view replacement);
+
+// Full path of the plug-in's own library file (empty when the system cannot tell).
+std::string ModuleFileName();
+
+// The folder part of `path` up to and including its last separator, the last byte not
+// examined; empty when there is none. Separators are "\" (and "/" natively); the second byte of
+// a Shift_JIS character is never taken for one.
+// FolderOfPath("C:\\Host\\PlugIns\\Pictolumen.dll") == "C:\\Host\\PlugIns\\"
+// FolderOfPath("C:\\dir\\") == "C:\\";  FolderOfPath("a.txt") == ""
+std::string FolderOfPath(std::string_view path);
+
+// `path` with the extension of its file name (from the last "." after the last separator or
+// ":") replaced by `extension`, or `extension` appended when the name has none.
+// ChangeFileExtension("C:\\P\\Pictolumen.dll", ".ini") == "C:\\P\\Pictolumen.ini"
+std::string ChangeFileExtension(std::string_view path, std::string_view extension);
+
+// Attribute set flags of ListFiles.
+inline constexpr std::uint8_t kListReadOnly = 0x01;
+inline constexpr std::uint8_t kListHidden = 0x02;
+inline constexpr std::uint8_t kListSystem = 0x04;
+inline constexpr std::uint8_t kListArchive = 0x08;
+inline constexpr std::uint8_t kListPlain = 0x10;
+inline constexpr std::uint8_t kListAllFiles = 0x1F;
+
+// Whether a directory entry with `attributes` (the file system's bits) passes the attribute set:
+// folders and volume labels never; attributes exactly 0 when the set has 0x10; otherwise when a
+// read-only, hidden, system or archive bit meets its flag in the set.
+bool FileAttrMatches(std::uint8_t attribute_set, std::uint32_t attributes);
+
+// Adds the full paths of the entries matching `pattern` (wildcards * and ?) that pass
+// `attribute_set` to `list`, keeping it sorted without regard to letter case and free of
+// duplicates. `callback` is called with every entry's name, matching or not.
+void ListFiles(std::string_view pattern, std::uint8_t attribute_set, StringList& list,
+               const std::function<void(const std::string&)>& callback = {});
+
+// The whole file as bytes. Raises IoError when it cannot be opened or read.
+std::string ReadFileText(const std::string& file_name);
+
+}  // namespace pictolumen

@@ -1,0 +1,131 @@
+// The one door to the operating system. Everything above this header is plain C++ over byte
+// strings; win32/ implements it with the Windows API, posix/ with our own stand-ins (dladdr,
+// $TMPDIR, our INI reader and writer, code page 932 as on the Japanese systems the plug-in is
+// made for). Texts are bytes in the system's ANSI code page.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace pictolumen::platform {
+
+#ifdef _WIN32
+inline constexpr char kPathSeparator = '\\';
+#else
+inline constexpr char kPathSeparator = '/';
+#endif
+
+// ---- Modules ------------------------------------------------------------------------------
+
+// Full path of the module (DLL, shared object or program) that this code was linked into, as
+// the system reports it into a 260-byte buffer; empty when the system call fails.
+std::string OwnModuleFileName();
+
+// Handle of the process's main executable, and a function it exports by name (null when absent).
+void* MainModuleHandle();
+void* ModuleSymbol(void* module, const std::string& name);
+
+// A library loaded at run time; unloaded when the object dies.
+class DynamicLibrary {
+ public:
+  // Loads `name` through the system's library search order; null when it cannot be loaded.
+  static std::unique_ptr<DynamicLibrary> Load(const std::string& name);
+  ~DynamicLibrary();
+  DynamicLibrary(const DynamicLibrary&) = delete;
+  DynamicLibrary& operator=(const DynamicLibrary&) = delete;
+
+  void* Symbol(const std::string& name) const;  // null when the library lacks it
+  void* handle() const { return handle_; }
+
+ private:
+  explicit DynamicLibrary(void* handle) : handle_(handle) {}
+  void* handle_;
+};
+
+// ---- Files and folders ------------------------------------------------------------------
+
+// The user's temporary folder, ending in kPathSeparator (GetTempPathA with a 257-byte buffer;
+// natively $TMPDIR or /tmp).
+std::string TempFolder();
+
+bool FileExists(const std::string& path);    // true for an existing file that is not a folder
+bool FolderExists(const std::string& path);  // true for an existing folder
+bool CreateFolder(const std::string& path);  // one level; false when it could not be made
+
+// File attribute bits as Windows reports them.
+inline constexpr std::uint32_t kAttrReadOnly = 0x01;
+inline constexpr std::uint32_t kAttrHidden = 0x02;
+inline constexpr std::uint32_t kAttrSystem = 0x04;
+inline constexpr std::uint32_t kAttrVolume = 0x08;
+inline constexpr std::uint32_t kAttrFolder = 0x10;
+inline constexpr std::uint32_t kAttrArchive = 0x20;
+
+struct DirectoryEntry {
+  std::string name;  // without folder
+  std::uint32_t attributes;
+};
+
+// Entries matching `pattern` (a folder, then a name with the wildcards * and ?), folders
+// included, in the order the file system gives them. Natively the name match ignores letter
+// case, as on Windows, and modes map to attributes: folder 0x10, read-only 0x01 when not
+// writable, hidden 0x02 for names starting with a dot, archive 0x20 otherwise.
+std::vector<DirectoryEntry> ListDirectory(const std::string& pattern);
+
+// Whole-file reading and writing, in bytes. Both raise IoError (code 2 for a missing file).
+std::string ReadWholeFile(const std::string& path);
+void WriteWholeFile(const std::string& path, std::string_view data);
+
+// Writes `data` to a temporary file beside `path` and renames it into place, so that `path`
+// never holds a partial file, also when another process writes it at the same moment.
+// Raises IoError when the file cannot be written.
+void WriteFileAtomically(const std::string& path, std::string_view data);
+
+// ---- Resources of this module ---------------------------------------------------------------
+
+// The bytes of the resource `name` of type `type` ("GIF", "TEXT", ...) in this module, or
+// nothing when there is none. The bytes live as long as the module.
+std::optional<std::string_view> FindResourceData(std::string_view type, std::string_view name);
+
+// ---- Profile (INI) files ------------------------------------------------------------------
+
+// Reads one key. Section and key match without regard to letter case, blanks around the value
+// are not part of it, a missing file, section or key gives `default_value`; at most 2047 bytes.
+std::string ProfileRead(const std::string& section, const std::string& key,
+                        const std::string& default_value, const std::string& file);
+
+// Writes one key: replaced in place, added at the end of its section, or the section added at
+// the end of the file, or the file created. False when the file cannot be written.
+bool ProfileWrite(const std::string& section, const std::string& key, const std::string& value,
+                  const std::string& file);
+
+// ---- Locale and time ------------------------------------------------------------------------
+
+unsigned AnsiCodePage();                        // natively 932
+int TimeZoneBiasMinutes();                      // local offset from UTC, east positive
+std::uint32_t TickCount();                      // milliseconds since start, wraps at 2^32
+std::array<std::string, 12> ShortMonthNames();  // the locale's, January first
+std::string TimeSeparator();                    // the locale's, usually ":"
+
+// The text in the system's ANSI code page as UTF-8, for printing on a terminal.
+std::string AnsiToUtf8(std::string_view text);
+
+// ---- User interface -------------------------------------------------------------------------
+
+inline constexpr int kMessageBoxOk = 1;
+
+// Shows a message box with one OK button owned by `owner`; returns the button pressed.
+// Natively it prints "[caption] text" on standard output and returns kMessageBoxOk.
+int ShowMessageBox(void* owner, const std::string& text, const std::string& caption);
+
+// The submenu at zero-based `position` of `menu`, or null.
+void* SubMenu(void* menu, int position);
+
+// Appends a plain text item with identifier `id`; false when it could not.
+bool AppendMenuItem(void* menu, unsigned id, const std::string& text);
+
+}  // namespace pictolumen::platform

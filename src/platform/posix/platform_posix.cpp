@@ -1,0 +1,269 @@
+// The platform layer on Linux: the stand-in for the Windows services the plug-in uses.
+#include <dirent.h>
+#include <dlfcn.h>
+#include <fnmatch.h>
+#include <iconv.h>
+#include <langinfo.h>
+#include <sys/stat.h>
+#include <time.h>
+#include <unistd.h>
+
+#include <atomic>
+#include <cerrno>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <iostream>
+
+#include "common/errors.h"
+#include "platform/embedded_resources.h"
+#include "platform/ini_text.h"
+#include "platform/platform.h"
+#include "platform/posix/standin_menu.h"
+
+namespace pictolumen::platform {
+namespace {
+
+constexpr std::size_t kModulePathBuffer = 260;
+
+// Converts with the C library's iconv; the text comes back unchanged when it cannot.
+std::string IconvText(std::string_view text, const char* to, const char* from) {
+  iconv_t cd = iconv_open(to, from);
+  if (cd == reinterpret_cast<iconv_t>(-1)) return std::string(text);
+  std::string out(text.size() * 4 + 16, '\0');
+  char* in_ptr = const_cast<char*>(text.data());
+  std::size_t in_left = text.size();
+  char* out_ptr = out.data();
+  std::size_t out_left = out.size();
+  while (in_left > 0) {
+    if (iconv(cd, &in_ptr, &in_left, &out_ptr, &out_left) != static_cast<std::size_t>(-1)) break;
+    if (errno == E2BIG) break;
+    *out_ptr++ = *in_ptr++;  // keep a byte the table does not know
+    --in_left;
+    --out_left;
+  }
+  iconv_close(cd);
+  out.resize(out.size() - out_left);
+  return out;
+}
+
+std::string ErrorText(const std::string& what, const std::string& path) {
+  return what + " " + path + ": " + std::strerror(errno);
+}
+
+}  // namespace
+
+// ---- Modules ------------------------------------------------------------------------------
+
+std::string OwnModuleFileName() {
+  Dl_info info{};
+  if (dladdr(reinterpret_cast<void*>(&OwnModuleFileName), &info) == 0 || !info.dli_fname) {
+    return {};
+  }
+  std::string path = info.dli_fname;
+  if (char* resolved = realpath(info.dli_fname, nullptr)) {
+    path = resolved;
+    std::free(resolved);
+  }
+  if (path.size() >= kModulePathBuffer) path.resize(kModulePathBuffer - 1);
+  return path;
+}
+
+void* MainModuleHandle() { return dlopen(nullptr, RTLD_LAZY); }
+
+void* ModuleSymbol(void* module, const std::string& name) {
+  return module ? dlsym(module, name.c_str()) : nullptr;
+}
+
+std::unique_ptr<DynamicLibrary> DynamicLibrary::Load(const std::string& name) {
+  void* handle = dlopen(name.c_str(), RTLD_NOW | RTLD_LOCAL);
+  if (!handle) return nullptr;
+  return std::unique_ptr<DynamicLibrary>(new DynamicLibrary(handle));
+}
+
+DynamicLibrary::~DynamicLibrary() { dlclose(handle_); }
+
+void* DynamicLibrary::Symbol(const std::string& name) const { return dlsym(handle_, name.c_str()); }
+
+// ---- Files and folders ------------------------------------------------------------------
+
+std::string TempFolder() {
+  const char* tmpdir = std::getenv("TMPDIR");
+  std::string folder = (tmpdir && *tmpdir) ? tmpdir : "/tmp";
+  if (folder.back() != '/') folder += '/';
+  return folder;
+}
+
+bool FileExists(const std::string& path) {
+  struct stat st{};
+  return stat(path.c_str(), &st) == 0 && !S_ISDIR(st.st_mode);
+}
+
+bool FolderExists(const std::string& path) {
+  struct stat st{};
+  return stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+}
+
+bool CreateFolder(const std::string& path) { return mkdir(path.c_str(), 0777) == 0; }
+
+std::vector<DirectoryEntry> ListDirectory(const std::string& pattern) {
+  const std::size_t slash = pattern.find_last_of('/');
+  const std::string folder = slash == std::string::npos ? "" : pattern.substr(0, slash + 1);
+  const std::string mask = pattern.substr(folder.size());
+  std::vector<DirectoryEntry> entries;
+  DIR* dir = opendir(folder.empty() ? "." : folder.c_str());
+  if (!dir) return entries;
+  while (const dirent* entry = readdir(dir)) {
+    const std::string name = entry->d_name;
+    if (name == "." || name == "..") continue;
+    if (fnmatch(mask.c_str(), name.c_str(), FNM_CASEFOLD) != 0) continue;
+    struct stat st{};
+    const std::string full = folder + name;
+    if (stat(full.c_str(), &st) != 0) continue;
+    std::uint32_t attributes = 0;
+    if (S_ISDIR(st.st_mode)) attributes |= kAttrFolder;
+    if (access(full.c_str(), W_OK) != 0) attributes |= kAttrReadOnly;
+    if (name.front() == '.') attributes |= kAttrHidden;
+    if (!S_ISDIR(st.st_mode) && name.front() != '.') attributes |= kAttrArchive;
+    entries.push_back({name, attributes});
+  }
+  closedir(dir);
+  return entries;
+}
+
+std::string ReadWholeFile(const std::string& path) {
+  std::unique_ptr<FILE, int (*)(FILE*)> file(std::fopen(path.c_str(), "rb"), &std::fclose);
+  if (!file) throw IoError(errno == ENOENT ? kFileNotFoundCode : errno, ErrorText("Cannot open", path));
+  std::string data;
+  char buffer[65536];
+  std::size_t n;
+  while ((n = std::fread(buffer, 1, sizeof buffer, file.get())) > 0) data.append(buffer, n);
+  if (std::ferror(file.get())) throw IoError(errno, ErrorText("Cannot read", path));
+  return data;
+}
+
+void WriteWholeFile(const std::string& path, std::string_view data) {
+  std::unique_ptr<FILE, int (*)(FILE*)> file(std::fopen(path.c_str(), "wb"), &std::fclose);
+  if (!file) throw IoError(errno == ENOENT ? kFileNotFoundCode : errno, ErrorText("Cannot create", path));
+  if (std::fwrite(data.data(), 1, data.size(), file.get()) != data.size() ||
+      std::fflush(file.get()) != 0) {
+    throw IoError(errno, ErrorText("Cannot write", path));
+  }
+}
+
+void WriteFileAtomically(const std::string& path, std::string_view data) {
+  static std::atomic<unsigned> counter{0};
+  const std::string temp = path + "." + std::to_string(getpid()) + "-" +
+                           std::to_string(counter.fetch_add(1)) + ".tmp";
+  try {
+    WriteWholeFile(temp, data);
+  } catch (...) {
+    std::remove(temp.c_str());
+    throw;
+  }
+  if (std::rename(temp.c_str(), path.c_str()) != 0) {
+    const int error = errno;
+    std::remove(temp.c_str());
+    throw IoError(error, "Cannot replace " + path);
+  }
+}
+
+// ---- Resources ----------------------------------------------------------------------------
+
+std::optional<std::string_view> FindResourceData(std::string_view type, std::string_view name) {
+  for (std::size_t i = 0; i < kEmbeddedResourceCount; ++i) {
+    const EmbeddedResource& r = kEmbeddedResources[i];
+    if (type == r.type && name == r.name) {
+      return std::string_view(reinterpret_cast<const char*>(r.data), r.size);
+    }
+  }
+  return std::nullopt;
+}
+
+// ---- Profile files --------------------------------------------------------------------------
+
+std::string ProfileRead(const std::string& section, const std::string& key,
+                        const std::string& default_value, const std::string& file) {
+  std::string text;
+  try {
+    text = ReadWholeFile(file);
+  } catch (const IoError&) {
+    // A missing or unreadable file gives the default, as on Windows.
+  }
+  return IniLookup(text, section, key, default_value);
+}
+
+bool ProfileWrite(const std::string& section, const std::string& key, const std::string& value,
+                  const std::string& file) {
+  try {
+    std::string text;
+    if (FileExists(file)) {
+      if (access(file.c_str(), W_OK) != 0) return false;
+      text = ReadWholeFile(file);
+    }
+    WriteFileAtomically(file, IniAssign(text, section, key, value));
+    return true;
+  } catch (const IoError&) {
+    return false;
+  }
+}
+
+// ---- Locale and time ------------------------------------------------------------------------
+
+unsigned AnsiCodePage() { return 932; }
+
+int TimeZoneBiasMinutes() {
+  const time_t now = time(nullptr);
+  struct tm local{};
+  localtime_r(&now, &local);
+  return static_cast<int>(local.tm_gmtoff / 60);
+}
+
+std::uint32_t TickCount() {
+  timespec ts{};
+  clock_gettime(CLOCK_MONOTONIC, &ts);
+  const auto ms = static_cast<std::uint64_t>(ts.tv_sec) * 1000u +
+                  static_cast<std::uint64_t>(ts.tv_nsec) / 1000000u;
+  return static_cast<std::uint32_t>(ms);
+}
+
+std::array<std::string, 12> ShortMonthNames() {
+  std::array<std::string, 12> names;
+  locale_t locale = newlocale(LC_TIME_MASK | LC_CTYPE_MASK, "", static_cast<locale_t>(nullptr));
+  if (!locale) locale = newlocale(LC_TIME_MASK, "C", static_cast<locale_t>(nullptr));
+  const char* codeset = nl_langinfo_l(CODESET, locale);
+  for (int month = 0; month < 12; ++month) {
+    const std::string name = nl_langinfo_l(static_cast<nl_item>(ABMON_1 + month), locale);
+    names[month] = IconvText(name, "CP932", codeset);
+  }
+  freelocale(locale);
+  return names;
+}
+
+std::string TimeSeparator() { return ":"; }
+
+std::string AnsiToUtf8(std::string_view text) { return IconvText(text, "UTF-8", "CP932"); }
+
+// ---- User interface -------------------------------------------------------------------------
+
+int ShowMessageBox(void*, const std::string& text, const std::string& caption) {
+  std::cout << "[" << AnsiToUtf8(caption) << "] " << AnsiToUtf8(text) << std::endl;
+  return kMessageBoxOk;
+}
+
+void* SubMenu(void* menu, int position) {
+  auto* standin = static_cast<StandInMenu*>(menu);
+  if (!standin || position < 0 || static_cast<std::size_t>(position) >= standin->submenus.size()) {
+    return nullptr;
+  }
+  return standin->submenus[static_cast<std::size_t>(position)].get();
+}
+
+bool AppendMenuItem(void* menu, unsigned id, const std::string& text) {
+  auto* standin = static_cast<StandInMenu*>(menu);
+  if (!standin) return false;
+  standin->items.push_back({id, text});
+  return true;
+}
+
+}  // namespace pictolumen::platform

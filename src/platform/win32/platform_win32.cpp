@@ -1,0 +1,260 @@
+// The platform layer on Windows: thin wrappers over the Windows API (ANSI functions, so that
+// every text stays in the system code page).
+#include <windows.h>
+
+#include <atomic>
+
+#include "common/errors.h"
+#include "platform/platform.h"
+
+namespace pictolumen::platform {
+namespace {
+
+// The module that this code was linked into (the DLL, or a program that links the core).
+HMODULE OwnModule() {
+  HMODULE module = nullptr;
+  GetModuleHandleExA(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS |
+                         GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
+                     reinterpret_cast<LPCSTR>(&OwnModule), &module);
+  return module;
+}
+
+// Closes a Windows handle when it goes out of scope.
+class ScopedHandle {
+ public:
+  explicit ScopedHandle(HANDLE handle) : handle_(handle) {}
+  ~ScopedHandle() {
+    if (handle_ != INVALID_HANDLE_VALUE) CloseHandle(handle_);
+  }
+  ScopedHandle(const ScopedHandle&) = delete;
+  ScopedHandle& operator=(const ScopedHandle&) = delete;
+  HANDLE get() const { return handle_; }
+  bool valid() const { return handle_ != INVALID_HANDLE_VALUE; }
+
+ private:
+  HANDLE handle_;
+};
+
+int ErrorCode(DWORD error) {
+  return (error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND) ? kFileNotFoundCode
+                                                                         : static_cast<int>(error);
+}
+
+std::wstring Widen(std::string_view text, UINT code_page) {
+  if (text.empty()) return {};
+  const int n = MultiByteToWideChar(code_page, 0, text.data(), static_cast<int>(text.size()),
+                                    nullptr, 0);
+  std::wstring wide(static_cast<std::size_t>(n), L'\0');
+  MultiByteToWideChar(code_page, 0, text.data(), static_cast<int>(text.size()), wide.data(), n);
+  return wide;
+}
+
+std::string Narrow(std::wstring_view text, UINT code_page) {
+  if (text.empty()) return {};
+  const int n = WideCharToMultiByte(code_page, 0, text.data(), static_cast<int>(text.size()),
+                                    nullptr, 0, nullptr, nullptr);
+  std::string narrow(static_cast<std::size_t>(n), '\0');
+  WideCharToMultiByte(code_page, 0, text.data(), static_cast<int>(text.size()), narrow.data(), n,
+                      nullptr, nullptr);
+  return narrow;
+}
+
+}  // namespace
+
+// ---- Modules ------------------------------------------------------------------------------
+
+std::string OwnModuleFileName() {
+  char buffer[260];
+  const DWORD n = GetModuleFileNameA(OwnModule(), buffer, sizeof buffer);
+  return std::string(buffer, n);
+}
+
+void* MainModuleHandle() { return GetModuleHandleA(nullptr); }
+
+void* ModuleSymbol(void* module, const std::string& name) {
+  if (!module) return nullptr;
+  return reinterpret_cast<void*>(GetProcAddress(static_cast<HMODULE>(module), name.c_str()));
+}
+
+std::unique_ptr<DynamicLibrary> DynamicLibrary::Load(const std::string& name) {
+  HMODULE module = LoadLibraryA(name.c_str());
+  if (!module) return nullptr;
+  return std::unique_ptr<DynamicLibrary>(new DynamicLibrary(module));
+}
+
+DynamicLibrary::~DynamicLibrary() { FreeLibrary(static_cast<HMODULE>(handle_)); }
+
+void* DynamicLibrary::Symbol(const std::string& name) const {
+  return reinterpret_cast<void*>(GetProcAddress(static_cast<HMODULE>(handle_), name.c_str()));
+}
+
+// ---- Files and folders ------------------------------------------------------------------
+
+std::string TempFolder() {
+  char buffer[257];
+  const DWORD n = GetTempPathA(sizeof buffer, buffer);
+  if (n == 0 || n >= sizeof buffer) return {};
+  return std::string(buffer, n);
+}
+
+bool FileExists(const std::string& path) {
+  const DWORD attributes = GetFileAttributesA(path.c_str());
+  return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+bool FolderExists(const std::string& path) {
+  const DWORD attributes = GetFileAttributesA(path.c_str());
+  return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+bool CreateFolder(const std::string& path) { return CreateDirectoryA(path.c_str(), nullptr) != 0; }
+
+std::vector<DirectoryEntry> ListDirectory(const std::string& pattern) {
+  std::vector<DirectoryEntry> entries;
+  WIN32_FIND_DATAA data;
+  HANDLE find = FindFirstFileA(pattern.c_str(), &data);
+  if (find == INVALID_HANDLE_VALUE) return entries;
+  do {
+    entries.push_back({data.cFileName, data.dwFileAttributes});
+  } while (FindNextFileA(find, &data));
+  FindClose(find);
+  return entries;
+}
+
+std::string ReadWholeFile(const std::string& path) {
+  ScopedHandle file(CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                                OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+  if (!file.valid()) throw IoError(ErrorCode(GetLastError()), "Cannot open " + path);
+  LARGE_INTEGER size;
+  if (!GetFileSizeEx(file.get(), &size)) throw IoError(ErrorCode(GetLastError()), "Cannot read " + path);
+  std::string data(static_cast<std::size_t>(size.QuadPart), '\0');
+  std::size_t done = 0;
+  while (done < data.size()) {
+    DWORD n = 0;
+    if (!ReadFile(file.get(), data.data() + done, static_cast<DWORD>(data.size() - done), &n,
+                  nullptr) ||
+        n == 0) {
+      throw IoError(ErrorCode(GetLastError()), "Cannot read " + path);
+    }
+    done += n;
+  }
+  return data;
+}
+
+void WriteWholeFile(const std::string& path, std::string_view data) {
+  ScopedHandle file(CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                                FILE_ATTRIBUTE_NORMAL, nullptr));
+  if (!file.valid()) throw IoError(ErrorCode(GetLastError()), "Cannot create " + path);
+  std::size_t done = 0;
+  while (done < data.size()) {
+    DWORD n = 0;
+    if (!WriteFile(file.get(), data.data() + done, static_cast<DWORD>(data.size() - done), &n,
+                   nullptr)) {
+      throw IoError(ErrorCode(GetLastError()), "Cannot write " + path);
+    }
+    done += n;
+  }
+}
+
+void WriteFileAtomically(const std::string& path, std::string_view data) {
+  static std::atomic<unsigned> counter{0};
+  const std::string temp = path + "." + std::to_string(GetCurrentProcessId()) + "-" +
+                           std::to_string(counter.fetch_add(1)) + ".tmp";
+  try {
+    WriteWholeFile(temp, data);
+  } catch (...) {
+    DeleteFileA(temp.c_str());
+    throw;
+  }
+  if (!MoveFileExA(temp.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING)) {
+    const DWORD error = GetLastError();
+    DeleteFileA(temp.c_str());
+    throw IoError(ErrorCode(error), "Cannot replace " + path);
+  }
+}
+
+// ---- Resources ----------------------------------------------------------------------------
+
+std::optional<std::string_view> FindResourceData(std::string_view type, std::string_view name) {
+  const HMODULE module = OwnModule();
+  const std::string type_text(type);
+  const std::string name_text(name);
+  HRSRC info = FindResourceA(module, name_text.c_str(), type_text.c_str());
+  if (!info) return std::nullopt;
+  HGLOBAL loaded = LoadResource(module, info);
+  if (!loaded) return std::nullopt;
+  const void* data = LockResource(loaded);
+  if (!data) return std::nullopt;
+  return std::string_view(static_cast<const char*>(data), SizeofResource(module, info));
+}
+
+// ---- Profile files --------------------------------------------------------------------------
+
+std::string ProfileRead(const std::string& section, const std::string& key,
+                        const std::string& default_value, const std::string& file) {
+  char buffer[2048];
+  const DWORD n = GetPrivateProfileStringA(section.c_str(), key.c_str(), default_value.c_str(),
+                                           buffer, sizeof buffer, file.c_str());
+  return std::string(buffer, n);
+}
+
+bool ProfileWrite(const std::string& section, const std::string& key, const std::string& value,
+                  const std::string& file) {
+  return WritePrivateProfileStringA(section.c_str(), key.c_str(), value.c_str(), file.c_str()) != 0;
+}
+
+// ---- Locale and time ------------------------------------------------------------------------
+
+unsigned AnsiCodePage() { return GetACP(); }
+
+int TimeZoneBiasMinutes() {
+  TIME_ZONE_INFORMATION info;
+  LONG bias;
+  switch (GetTimeZoneInformation(&info)) {
+    case TIME_ZONE_ID_STANDARD:
+      bias = info.Bias + info.StandardBias;
+      break;
+    case TIME_ZONE_ID_DAYLIGHT:
+      bias = info.Bias + info.DaylightBias;
+      break;
+    default:
+      bias = info.Bias;
+      break;
+  }
+  return -static_cast<int>(bias);
+}
+
+std::uint32_t TickCount() { return GetTickCount(); }
+
+std::array<std::string, 12> ShortMonthNames() {
+  std::array<std::string, 12> names;
+  for (int month = 0; month < 12; ++month) {
+    char buffer[80];
+    const int n = GetLocaleInfoA(LOCALE_USER_DEFAULT, LOCALE_SABBREVMONTHNAME1 + month, buffer,
+                                 sizeof buffer);
+    names[static_cast<std::size_t>(month)] = n > 0 ? std::string(buffer, static_cast<std::size_t>(n - 1)) : "";
+  }
+  return names;
+}
+
+std::string TimeSeparator() {
+  char buffer[16];
+  const int n = GetLocaleInfoA(LOCALE_USER_DEFAULT, LOCALE_STIME, buffer, sizeof buffer);
+  return n > 1 ? std::string(buffer, static_cast<std::size_t>(n - 1)) : ":";
+}
+
+std::string AnsiToUtf8(std::string_view text) { return Narrow(Widen(text, CP_ACP), CP_UTF8); }
+
+// ---- User interface -------------------------------------------------------------------------
+
+int ShowMessageBox(void* owner, const std::string& text, const std::string& caption) {
+  return MessageBoxA(static_cast<HWND>(owner), text.c_str(), caption.c_str(), MB_OK);
+}
+
+void* SubMenu(void* menu, int position) { return GetSubMenu(static_cast<HMENU>(menu), position); }
+
+bool AppendMenuItem(void* menu, unsigned id, const std::string& text) {
+  return AppendMenuA(static_cast<HMENU>(menu), MF_STRING, id, text.c_str()) != 0;
+}
+
+}  // namespace pictolumen::platform

@@ -1,0 +1,61 @@
+// The fifteen functions the host calls. None lets an exception reach the host.
+#include <cstdint>
+
+#include "plugin/host_api.h"
+#include "plugin/library_state.h"
+#include "plugin/plugin_shell.h"
+
+using pictolumen::PluginStarted;
+
+extern "C" {
+
+PL_EXPORT std::intptr_t PL_STDCALL BKC_OnStart() { return 0; }
+
+PL_EXPORT std::intptr_t PL_STDCALL BKC_OnExit() { return 0; }
+
+PL_EXPORT std::intptr_t PL_STDCALL BKC_OnMenuInit(void*, void* menu, std::intptr_t kind) {
+  if (!PluginStarted()) return 0;
+  try {
+    pictolumen::AddMenuEntry(menu, kind);
+  } catch (...) {
+  }
+  return 0;
+}
+
+PL_EXPORT std::intptr_t PL_STDCALL BKC_OnOpenFolder(const char*) { return 0; }
+
+PL_EXPORT std::intptr_t PL_STDCALL BKC_OnOpenMail(const char*) { return 0; }
+
+PL_EXPORT std::intptr_t PL_STDCALL BKC_OnEveryMinute() { return 0; }
+
+PL_EXPORT std::intptr_t PL_STDCALL BKC_OnOpenCompose(void*, std::intptr_t) { return 0; }
+
+PL_EXPORT std::intptr_t PL_STDCALL BKC_OnOutgoing(void*, std::intptr_t) { return 0; }
+
+PL_EXPORT std::intptr_t PL_STDCALL BKC_OnKeyDispatch(void*, std::intptr_t, std::intptr_t) {
+  return 0;
+}
+
+PL_EXPORT std::intptr_t PL_STDCALL BKC_OnRetrieve(const char*, const char*) { return 0; }
+
+PL_EXPORT std::intptr_t PL_STDCALL BKC_OnSend(const char*) { return 0; }
+
+PL_EXPORT std::intptr_t PL_STDCALL BKC_OnFinishRetrieve(std::intptr_t) { return 0; }
+
+PL_EXPORT std::intptr_t PL_STDCALL BKC_OnPlugInSetup(void*) { return 1; }
+
+PL_EXPORT std::intptr_t PL_STDCALL BKC_OnPlugInInfo(char* record) {
+  if (!PluginStarted() || !record) return 0;
+  try {
+    pictolumen::FillPluginInfo(record);
+  } catch (...) {
+  }
+  return 0;
+}
+
+PL_EXPORT std::intptr_t PL_STDCALL BKC_OnDragDrop(void*, std::intptr_t, std::intptr_t,
+                                                   std::intptr_t) {
+  return 0;
+}
+
+}  // extern "C"

@@ -1,0 +1,49 @@
+#include <gtest/gtest.h>
+
+#include "common/string_list.h"
+#include "common/text.h"
+
+namespace pictolumen {
+namespace {
+
+std::vector<std::string> Lines(std::string_view text) {
+  StringList list;
+  list.SetText(text);
+  return list.lines();
+}
+
+TEST(StringList, SplitsAtEveryKindOfLineBreak) {
+  EXPECT_EQ(Lines("a\r\nb\nc\rd"), (std::vector<std::string>{"a", "b", "c", "d"}));
+  EXPECT_EQ(Lines("a\n\nb\r\n"), (std::vector<std::string>{"a", "", "b"}));
+  EXPECT_EQ(Lines("\r\n"), (std::vector<std::string>{""}));
+  EXPECT_EQ(Lines("a\r\r\n"), (std::vector<std::string>{"a", ""}));
+  EXPECT_TRUE(Lines("").empty());
+}
+
+TEST(StringList, ZeroByteEndsTheText) {
+  EXPECT_EQ(Lines(std::string_view("a\nb\0c\nd", 7)), (std::vector<std::string>{"a", "b"}));
+}
+
+TEST(StringList, TextPutsCrLfAfterEveryLine) {
+  StringList list;
+  list.SetText("x\ny");
+  EXPECT_EQ(list.Text(), "x\r\ny\r\n");
+  EXPECT_EQ(StringList().Text(), "");
+}
+
+TEST(Trim, RemovesBlanksAndControlsButKeepsEscape) {
+  EXPECT_EQ(Trim(std::string_view("\0 \t abc \r\n", 10)), "abc");
+  EXPECT_EQ(Trim("\x1b$B$\"\x1b(B \r\n"), "\x1b$B$\"\x1b(B");
+  EXPECT_EQ(Trim(" \x1b"), "\x1b");
+  EXPECT_EQ(Trim("   "), "");
+}
+
+TEST(CompareIgnoringCase, IgnoresAsciiCaseOnly) {
+  EXPECT_EQ(CompareIgnoringCase("Simple", "sIMPLE"), 0);
+  EXPECT_LT(CompareIgnoringCase("Blue", "dark"), 0);
+  EXPECT_LT(CompareIgnoringCase("abc", "abcd"), 0);
+  EXPECT_NE(CompareIgnoringCase("\x82\xa0", "\x82\x80"), 0);
+}
+
+}  // namespace
+}  // namespace pictolumen

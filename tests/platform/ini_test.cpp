@@ -1,0 +1,99 @@
+#include <gtest/gtest.h>
+
+#include "platform/ini_text.h"
+#include "platform/platform.h"
+#include "support/temp_folder.h"
+
+namespace pictolumen::platform {
+namespace {
+
+TEST(IniLookup, MatchesSectionAndKeyWithoutRegardToCase) {
+  const std::string text = "[other]\r\nkey=no\r\n[PICTOLUMEN]\r\n  SkinList_SELETCED =  Blue  \r\n";
+  EXPECT_EQ(IniLookup(text, "Pictolumen", "SkinList_Seletced", "Simple"), "Blue");
+  EXPECT_EQ(IniLookup(text, "Pictolumen", "missing", "Simple"), "Simple");
+  EXPECT_EQ(IniLookup(text, "absent", "key", "d"), "d");
+  EXPECT_EQ(IniLookup(text, "other", "key", "d"), "no");
+}
+
+TEST(IniLookup, ToleratesGarbageAndOddLineEnds) {
+  EXPECT_EQ(IniLookup("key=top\rgarbage line\r[S]\rnoequals\r=empty\rkey=v\r", "S", "key", "d"), "v");
+  EXPECT_EQ(IniLookup("key=outside\n", "S", "key", "d"), "d");
+  EXPECT_EQ(IniLookup("[S\nkey=unclosed\n", "S", "key", "d"), "unclosed");
+  EXPECT_EQ(IniLookup("[S]\nkey=\n", "S", "key", "d"), "");
+}
+
+TEST(IniLookup, CutsValuesAt2047Bytes) {
+  const std::string value(5000, 'x');
+  EXPECT_EQ(IniLookup("[S]\nk=" + value + "\n", "S", "k", "").size(), 2047u);
+}
+
+TEST(IniAssign, ReplacesAppendsOrCreates) {
+  EXPECT_EQ(IniAssign("", "S", "k", "v"), "[S]\r\nk=v\r\n");
+  EXPECT_EQ(IniAssign("[s]\r\nK = old\r\nz=1\r\n", "S", "k", "new"), "[s]\r\nk=new\r\nz=1\r\n");
+  EXPECT_EQ(IniAssign("[S]\r\na=1\r\n\r\n[T]\r\nb=2\r\n", "S", "k", "v"),
+            "[S]\r\na=1\r\nk=v\r\n\r\n[T]\r\nb=2\r\n");
+  EXPECT_EQ(IniAssign("[T]\nb=2\n", "S", "k", "v"), "[T]\r\nb=2\r\n[S]\r\nk=v\r\n");
+  EXPECT_EQ(IniAssign("[T]\r\nk=1\r\n[S]\r\n", "S", "k", "v"), "[T]\r\nk=1\r\n[S]\r\nk=v\r\n");
+}
+
+// The system's profile functions (Windows: the real ones) and our text reader and writer must
+// understand each other's files.
+TEST(Profile, SystemFunctionsAndOurTextAgree) {
+  testing::TempFolder folder;
+  const std::string file = folder / "settings.ini";
+  ASSERT_TRUE(ProfileWrite("Pictolumen", "chbIsEnable_Checked", "0", file));
+  ASSERT_TRUE(ProfileWrite("Pictolumen", "SkinList_Seletced", "Blue", file));
+  ASSERT_TRUE(ProfileWrite("Other", "x", "1", file));
+  ASSERT_TRUE(ProfileWrite("Pictolumen", "chbIsEnable_Checked", "-1", file));
+  const std::string written = ReadWholeFile(file);
+  EXPECT_EQ(IniLookup(written, "pictolumen", "CHBISENABLE_CHECKED", "d"), "-1");
+  EXPECT_EQ(IniLookup(written, "Pictolumen", "SkinList_Seletced", "d"), "Blue");
+  EXPECT_EQ(IniLookup(written, "Other", "x", "d"), "1");
+
+  WriteWholeFile(file, IniAssign(IniAssign("", "Pictolumen", "SkinList_Seletced", "Pop"),
+                                 "Pictolumen", "chbIsEnable_Checked", "0"));
+  EXPECT_EQ(ProfileRead("PICTOLUMEN", "skinlist_seletced", "d", file), "Pop");
+  EXPECT_EQ(ProfileRead("Pictolumen", "chbIsEnable_Checked", "d", file), "0");
+  EXPECT_EQ(ProfileRead("Pictolumen", "absent", "d", file), "d");
+  EXPECT_EQ(ProfileRead("Pictolumen", "x", "d", folder / "missing.ini"), "d");
+}
+
+TEST(Profile, WriteIntoMissingFolderFails) {
+  testing::TempFolder folder;
+  EXPECT_FALSE(ProfileWrite("S", "k", "v", folder / "no" + kPathSeparator + "such.ini"));
+}
+
+TEST(Files, AtomicWriteReplacesWholeFileAndLeavesNoTemporary) {
+  testing::TempFolder folder;
+  const std::string file = folder / "table.csv";
+  WriteFileAtomically(file, std::string("old content that is long", 24));
+  WriteFileAtomically(file, std::string("n\0w", 3));
+  EXPECT_EQ(ReadWholeFile(file), std::string("n\0w", 3));
+  std::vector<std::string> files;
+  for (const auto& entry : ListDirectory(folder / "*")) {
+    if (!(entry.attributes & kAttrFolder)) files.push_back(entry.name);
+  }
+  EXPECT_EQ(files, std::vector<std::string>{"table.csv"});
+}
+
+TEST(Resources, HandCursorIsEmbedded) {
+#ifdef _WIN32
+  // On Windows a cursor is a resource group that the system's cursor loader reads.
+  EXPECT_FALSE(FindResourceData("GIF", "NO_SUCH").has_value());
+#else
+  const auto cursor = FindResourceData("CURSOR", "HAND");
+  ASSERT_TRUE(cursor.has_value());
+  EXPECT_EQ(cursor->substr(0, 4), std::string_view("\0\0\2\0", 4));
+  EXPECT_FALSE(FindResourceData("GIF", "NO_SUCH").has_value());
+#endif
+}
+
+TEST(Locale, TempFolderEndsInSeparatorAndCodePageIsJapanese) {
+  const std::string temp = TempFolder();
+  ASSERT_FALSE(temp.empty());
+  EXPECT_EQ(temp.back(), kPathSeparator);
+  EXPECT_EQ(AnsiCodePage(), 932u);
+}
+
+}  // namespace
+}  // namespace pictolumen::platform
