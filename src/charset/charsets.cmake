@@ -1,0 +1,2 @@
+add_library(pl_charset INTERFACE)
+target_link_libraries(pl_charset INTERFACE pl_charset_text pl_platform)

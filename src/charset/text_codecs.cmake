@@ -1,0 +1,2 @@
+add_library(pl_charset_text INTERFACE)
+target_link_libraries(pl_charset_text INTERFACE pl_platform)
