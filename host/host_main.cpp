@@ -2,11 +2,12 @@
 // loads the plug-in and drives its entry points.
 //
 //   pictolumen-host [--plugin PATH] [--host-version TEXT] [--no-setstatus] info
-//   pictolumen-host [...] menu [--choose]
+//   pictolumen-host [...] menu [--choose] [--submenus N]
 //   pictolumen-host [...] open MAIL [--out FILE]
 //   pictolumen-host [...] setup
 //
 // Exit status: 0 done, 2 the plug-in failed to load, 1 any other error.
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 #include <iostream>
@@ -88,8 +89,18 @@ int Info(const platform::DynamicLibrary& plugin) {
 }
 
 int Menu(const platform::DynamicLibrary& plugin, const std::vector<std::string>& arguments) {
-  const bool choose = !arguments.empty() && arguments[0] == "--choose";
-  MainMenu menu({"File", "Edit", "View", "Tools", "Plug-ins", "Help"});
+  bool choose = false;
+  std::vector<std::string> captions = {"File", "Edit", "View", "Tools", "Plug-ins", "Help"};
+  for (std::size_t i = 0; i < arguments.size(); ++i) {
+    if (arguments[i] == "--choose") {
+      choose = true;
+    } else if (arguments[i] == "--submenus" && i + 1 < arguments.size()) {
+      captions.resize(std::min<std::size_t>(std::stoul(arguments[++i]), captions.size()));
+    } else {
+      throw UsageError("unknown argument: " + arguments[i]);
+    }
+  }
+  MainMenu menu(captions);
   const auto init = Entry<MenuInitFn>(plugin, "BKC_OnMenuInit");
   for (std::intptr_t kind = 0; kind <= 2; ++kind) init(nullptr, menu.handle(), kind);
   for (const auto& [caption, items] : menu.Describe()) {
