@@ -1,2 +1,4 @@
-add_library(pl_charset_text INTERFACE)
-target_link_libraries(pl_charset_text INTERFACE pl_platform)
+# Transfer codecs, text and date utilities: the lowest layer of the mail engine.
+add_library(pl_charset_text STATIC
+  ${CMAKE_CURRENT_LIST_DIR}/text_utils.cpp)
+target_link_libraries(pl_charset_text PUBLIC pl_platform pl_common pl_jtext)
