@@ -1,0 +1,210 @@
+#include "mime/mess_header.h"
+
+#include <algorithm>
+#include <chrono>
+#include <vector>
+
+#include "charset/mail_date.h"
+#include "charset/text_utils.h"
+#include "common/text.h"
+#include "mime/encoded_words.h"
+#include "mime/line_text.h"
+
+namespace pictolumen {
+namespace {
+
+using mime_detail::StartsWith;
+
+// Days from the day count's epoch (30 December 1899) to the Unix epoch.
+constexpr double kUnixEpochDay = 25569.0;
+
+// The current local date and time as a day count.
+double CurrentLocalDateTime() {
+  const auto since_epoch = std::chrono::system_clock::now().time_since_epoch();
+  const double seconds = std::chrono::duration<double>(since_epoch).count();
+  return kUnixEpochDay + (seconds + TimeZoneBiasMinutes() * 60.0) / 86400.0;
+}
+
+// The value of a header line: the text after its first colon, trimmed.
+std::string ValueOf(std::string_view line) {
+  return Trim(TextAfter(line, ":"));
+}
+
+// Cuts an address list at every comma outside double quotes and appends each decoded, non-empty
+// entry to `list`.
+void ReadAddressList(std::string_view value, CharsetId charset, StringList& list) {
+  while (!value.empty()) {
+    const std::string entry = DecodeInlineWords(Trim(TakeQuotedToken(value, ",", '"')), charset);
+    if (!entry.empty()) list.push_back(entry);
+  }
+}
+
+// The entries of an address list, each through EncodeAddress, joined by " , ".
+std::string WriteAddressList(const StringList& list, CharsetId charset) {
+  std::string text;
+  for (const std::string& entry : list) {
+    if (!text.empty()) text += " , ";
+    text += EncodeAddress(entry, charset);
+  }
+  return text;
+}
+
+// The value of a non-negative decimal number, saturated far above every priority number; -1
+// when `text` is not such a number.
+long long DecimalValue(std::string_view text) {
+  if (text.empty()) return -1;
+  long long value = 0;
+  for (const char c : text) {
+    if (c < '0' || c > '9') return -1;
+    if (value < 1000000) value = value * 10 + (c - '0');
+  }
+  return value;
+}
+
+}  // namespace
+
+TMessHeader::TMessHeader() : CharsetCode(SystemCharsetId()) {}
+
+void TMessHeader::Clear() {
+  From.clear();
+  ToList.clear();
+  CcList.clear();
+  Subject.clear();
+  Organization.clear();
+  CustomHeaders.clear();
+  XMailer.clear();
+  ReplyTo.clear();
+  MessageId.clear();
+  Date = 0;
+  Priority = prUnknown;
+}
+
+void TMessHeader::ReadHeaders(const StringList& lines) {
+  Clear();
+  PriorityValue = prUnknown;
+  XPriorityValue = prUnknown;
+  MsMailPriorityValue = prUnknown;
+  std::size_t index = 0;
+  while (index < lines.size()) {
+    std::string field = ReadFoldedHeader(lines, index);
+    if (field.empty()) break;
+    if (!ParseHeaderLine(field)) CustomHeaders.push_back(std::move(field));
+  }
+  for (const MessagePriority value : {PriorityValue, XPriorityValue, MsMailPriorityValue}) {
+    if (value != prUnknown) {
+      Priority = value;
+      break;
+    }
+  }
+}
+
+bool TMessHeader::ParseHeaderLine(std::string_view line) {
+  const std::string upper = UpperCase(line);
+  const auto is = [&upper](std::string_view name) { return StartsWith(upper, name); };
+  if (is("X-MAILER:")) {
+    XMailer = ValueOf(line);
+  } else if (is("FROM:")) {
+    From = DecodeInlineWords(ValueOf(line), CharsetCode);
+  } else if (is("SUBJECT:")) {
+    Subject = DecodeInlineWords(ValueOf(line), CharsetCode);
+  } else if (is("ORGANIZATION:")) {
+    Organization = DecodeInlineWords(ValueOf(line), CharsetCode);
+  } else if (is("TO:")) {
+    ReadAddressList(ValueOf(line), CharsetCode, ToList);
+  } else if (is("CC:")) {
+    ReadAddressList(ValueOf(line), CharsetCode, CcList);
+  } else if (is("DATE:")) {
+    Date = ParseRfc822Date(ValueOf(line));
+  } else if (is("REPLY-TO:")) {
+    ReplyTo = DecodeInlineWords(ValueOf(line), CharsetCode);
+  } else if (is("MESSAGE-ID:")) {
+    MessageId = EmailAddressOf(ValueOf(line));
+  } else if (is("PRIORITY:")) {
+    PriorityValue = ParsePriority(line);
+  } else if (is("X-PRIORITY:")) {
+    XPriorityValue = ParsePriority(line);
+  } else if (is("X-MSMAIL-PRIORITY:")) {
+    MsMailPriorityValue = ParsePriority(line);
+  } else if (!(is("MIME-VERSION:") || is("CONTENT-TYPE:") || is("CONTENT-DESCRIPTION:") ||
+               is("CONTENT-DISPOSITION:") || is("CONTENT-ID:") ||
+               is("CONTENT-TRANSFER-ENCODING:"))) {
+    return false;
+  }
+  return true;
+}
+
+void TMessHeader::WriteHeaders(StringList& lines) {
+  if (Date == 0) Date = CurrentLocalDateTime();
+  std::vector<std::string> head;
+  head.push_back("From: " + EncodeAddress(From, CharsetCode));
+  if (!ToList.empty()) head.push_back("To: " + WriteAddressList(ToList, CharsetCode));
+  if (!Subject.empty()) head.push_back("Subject: " + EncodeHeaderValue(Subject, CharsetCode));
+  head.push_back("Date: " + FormatRfc822Date(Date));
+  if (!CcList.empty()) head.push_back("CC: " + WriteAddressList(CcList, CharsetCode));
+  if (!Organization.empty()) {
+    head.push_back("Organization: " + EncodeHeaderValue(Organization, CharsetCode));
+  }
+  head.push_back("MIME-Version: 1.0 (generated by Pictolumen)");
+  head.push_back("X-mailer: " + (XMailer.empty() ? std::string("Pictolumen") : XMailer));
+  if (!MessageId.empty()) head.push_back("Message-ID: <" + Trim(MessageId) + ">");
+  if (!ReplyTo.empty()) head.push_back("Reply-To: " + EmailAddressOf(ReplyTo));
+  if (Priority == prHigh) {
+    head.insert(head.end(), {"Priority: urgent", "X-Priority: 1", "X-MSMAIL-Priority: High"});
+  } else if (Priority == prLow) {
+    head.insert(head.end(), {"Priority: non-urgent", "X-Priority: 5", "X-MSMAIL-Priority: low"});
+  }
+  for (const std::string& line : CustomHeaders) {
+    if (!line.empty()) head.push_back(line);
+  }
+  std::vector<std::string>& all = lines.lines();
+  all.insert(all.begin(), std::make_move_iterator(head.begin()),
+             std::make_move_iterator(head.end()));
+}
+
+MessagePriority ParsePriority(std::string_view line) {
+  const std::string value = Trim(TextAfter(line, ":"));
+  const std::string word = TextBefore(value, " ");
+  const long long number = DecimalValue(word);
+  if (number >= 0) {
+    if (number == 1 || number == 2) return prHigh;
+    if (number == 3) return prNormal;
+    if (number == 4 || number == 5) return prLow;
+    return prUnknown;
+  }
+  const std::string lower = LowerCase(word);
+  if (lower == "urgent" || lower == "high" || lower == "highest") return prHigh;
+  if (lower == "normal" || lower == "medium") return prNormal;
+  if (lower == "low" || lower == "lowest" || lower == "no-priority" || lower == "non-urgent") {
+    return prLow;
+  }
+  return prUnknown;
+}
+
+std::string ReadFoldedHeader(const StringList& lines, std::size_t& index, std::size_t end) {
+  end = std::min(end, lines.size());
+  if (index >= end) return {};
+  std::string field = lines[index++];
+  if (!field.empty()) {
+    while (index < end) {
+      const std::string& next = lines[index];
+      if (next.empty()) break;
+      const char first = next[0] == '\t' ? ' ' : next[0];
+      if (first != ' ' && first != '"' && first != ':' && first != '=') break;
+      std::string continuation = next;
+      for (char& c : continuation) {
+        if (c == '\t') c = ' ';
+      }
+      field += ' ';
+      field += Trim(continuation);
+      ++index;
+    }
+  }
+  field.resize(mime_detail::WithoutTrailingBlanks(field).size());
+  return field;
+}
+
+std::string ReadFoldedHeader(const StringList& lines, std::size_t& index) {
+  return ReadFoldedHeader(lines, index, lines.size());
+}
+
+}  // namespace pictolumen

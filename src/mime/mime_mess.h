@@ -1,0 +1,49 @@
+// A whole mail message: its source as lines, its decoded top-level header and its tree of parts.
+// Reading: fill Lines (e.g. Lines.SetText(source)), ParseMessage, then read Header and call
+// DecodeBody on the parts wanted. Writing: AddMultipart / NewPart (with each part's EncodeBody
+// and BuildPartHeader), set the Header fields, BuildMessage, then take Lines.Text().
+#pragma once
+
+#include <memory>
+#include <string_view>
+
+#include "common/string_list.h"
+#include "mime/mess_header.h"
+#include "mime/mime_part.h"
+
+namespace pictolumen {
+
+class TMimeMess {
+ public:
+  // A message whose header is made by `header_class`, so that a class derived from TMessHeader
+  // can read and write further header lines.
+  explicit TMimeMess(TMessHeaderClass header_class = &CreateMessHeader<TMessHeader>);
+  virtual ~TMimeMess() = default;
+  TMimeMess(const TMimeMess&) = delete;
+  TMimeMess& operator=(const TMimeMess&) = delete;
+
+  std::unique_ptr<TMimePart> MessagePart;  // root of the part tree
+  StringList Lines;                        // the message source, one line per entry
+  std::unique_ptr<TMessHeader> Header;     // the top-level header fields
+
+  // With a parent, a new last sub-part of it; without, the root part itself. Either way the part
+  // is cleared and returned.
+  TMimePart* NewPart(TMimePart* parent);
+
+  // NewPart(parent) made a multipart of `subtype` with a fresh boundary, the description
+  // "Multipart message" and its header lines built. Without a parent the root is cleared and
+  // becomes the multipart.
+  TMimePart* AddMultipart(std::string_view subtype, TMimePart* parent);
+
+  // Lines -> Header and part tree: the header block into Header, then the root part reads the
+  // whole source (its header block again, for its Content-* fields, and the tree below it).
+  void ParseMessage();
+
+  // Header and part tree -> Lines: the lines of Header, the root's Content-Type,
+  // Content-Description, Content-Disposition, Content-ID and Content-Transfer-Encoding lines
+  // (those it has, in this order; they become its Headers), an empty line and the rest of the
+  // tree. Calling it again gives the same source.
+  void BuildMessage();
+};
+
+}  // namespace pictolumen

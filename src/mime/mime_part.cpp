@@ -1,0 +1,575 @@
+#include "mime/mime_part.h"
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <random>
+#include <thread>
+
+#include "charset/charset_conversion.h"
+#include "charset/mail_date.h"
+#include "charset/text_utils.h"
+#include "charset/transfer_codecs.h"
+#include "common/text.h"
+#include "mime/encoded_words.h"
+#include "mime/line_text.h"
+#include "mime/mess_header.h"
+
+namespace pictolumen {
+namespace {
+
+using mime_detail::StartsWith;
+using mime_detail::WithoutTrailingBlanks;
+
+// Bytes of decoded data per base64 line (72 characters).
+constexpr std::size_t kBase64LineBytes = 54;
+
+// Shortest quoted-printable line that still holds an escape and the soft line break.
+constexpr std::size_t kShortestQuotedPrintableLine = 4;
+
+// Calls `take` with every line of `text`, split at CR LF, lone CR or lone LF; a line break at the
+// very end adds no empty line. Unlike StringList::SetText, a zero byte is kept as data: decoded
+// content may hold one, and quoted-printable writes it as "=00".
+template <class Take>
+void ForEachLine(std::string_view text, Take&& take) {
+  std::size_t start = 0;
+  while (start < text.size()) {
+    const std::size_t stop = text.find_first_of("\r\n", start);
+    if (stop == std::string_view::npos) {
+      take(text.substr(start));
+      return;
+    }
+    take(text.substr(start, stop - start));
+    const bool crlf = text[stop] == '\r' && stop + 1 < text.size() && text[stop + 1] == '\n';
+    start = stop + (crlf ? 2 : 1);
+  }
+}
+
+const char* DefaultSubType(PrimaryKind kind) {
+  switch (kind) {
+    case pkText:
+      return "plain";
+    case pkMultipart:
+      return "mixed";
+    case pkMessage:
+      return "rfc822";
+    case pkBinary:
+      break;
+  }
+  return "octet-stream";
+}
+
+// The name written into the Content-Transfer-Encoding line. UU and XX data is normally turned
+// into base64 by EncodeBody; a part that skipped it is labelled so that reading it again gives
+// the same kind.
+const char* EncodingName(EncodingKind kind) {
+  switch (kind) {
+    case ek7Bit:
+      break;
+    case ek8Bit:
+      return "8bit";
+    case ekQuotedPrintable:
+      return "Quoted-printable";
+    case ekBase64:
+      return "Base64";
+    case ekUU:
+      return "x-uuencode";
+    case ekXX:
+      return "x-xxencode";
+  }
+  return "7bit";
+}
+
+// Whether an HTML body names its own charset in a meta line of its head ("http-equiv" and
+// "content-type" on one line, before "</head>"); such a body is not converted.
+bool HtmlNamesItsCharset(const StringList& body) {
+  for (const std::string& line : body) {
+    const std::string upper = UpperCase(line);
+    if (upper.find("HTTP-EQUIV") != std::string::npos &&
+        upper.find("CONTENT-TYPE") != std::string::npos) {
+      return true;
+    }
+    if (upper.find("</HEAD>") != std::string::npos) return false;
+  }
+  return false;
+}
+
+// `name` without any leading path: what follows its last "\" or ":". In a Shift_JIS name the
+// second byte of a two-byte character is never taken for a separator (表 is 95 5C).
+std::string WithoutPath(std::string_view name, bool shift_jis) {
+  std::size_t start = 0;
+  for (std::size_t k = 0; k < name.size(); ++k) {
+    const auto byte = static_cast<unsigned char>(name[k]);
+    if (shift_jis && IsSjisLeadByte(byte) && k + 1 < name.size()) {
+      ++k;
+    } else if (byte == '\\' || byte == ':') {
+      start = k + 1;
+    }
+  }
+  return std::string(name.substr(start));
+}
+
+// A header field as one line: CR, LF and zero bytes (which a decoded address may hold) would
+// break the message apart or end its text, so each becomes a space.
+std::string SingleLine(std::string_view field) {
+  std::string line(field);
+  for (char& c : line) {
+    if (c == '\r' || c == '\n' || c == '\0') c = ' ';
+  }
+  return line;
+}
+
+void AppendLines(const StringList& from, std::vector<std::string>& to) {
+  to.insert(to.end(), from.begin(), from.end());
+}
+
+}  // namespace
+
+struct TMimePart::ParseTask {
+  TMimePart* part;
+  std::size_t begin;
+  std::size_t end;
+};
+
+TMimePart::TMimePart() : TargetCharset(SystemCharsetId()) {}
+
+TMimePart::~TMimePart() {
+  FreeSubParts();
+}
+
+void TMimePart::Clear() {
+  PrimaryType.clear();
+  TransferEncoding.clear();
+  CharsetName.clear();
+  SubType.clear();
+  Description.clear();
+  Disposition.clear();
+  ContentId.clear();
+  Boundary.clear();
+  FileName.clear();
+  PrimaryKind = pkText;
+  EncodingKind = ek7Bit;
+  CharsetCode = csISO_8859_1;
+  TargetCharset = SystemCharsetId();
+  Body.clear();
+  Headers.clear();
+  Preamble.clear();
+  Epilogue.clear();
+  DecodedData.Clear();
+  FreeSubParts();
+}
+
+TMimePart* TMimePart::SubPartAt(int index) const {
+  if (index < 0 || index >= SubPartCount()) return nullptr;
+  return SubParts[static_cast<std::size_t>(index)].get();
+}
+
+void TMimePart::FreeSubParts() {
+  // Each part is destroyed only after its own sub-parts have been handed over, so destroying a
+  // deep tree never recurses.
+  std::vector<std::unique_ptr<TMimePart>> doomed = std::move(SubParts);
+  SubParts.clear();
+  while (!doomed.empty()) {
+    std::unique_ptr<TMimePart> part = std::move(doomed.back());
+    doomed.pop_back();
+    for (auto& sub : part->SubParts) doomed.push_back(std::move(sub));
+    part->SubParts.clear();
+  }
+}
+
+TMimePart* TMimePart::NewSubPart() {
+  auto part = std::make_unique<TMimePart>();
+  part->DefaultCharset = DefaultCharset;
+  part->NestLevel = NestLevel + 1;
+  SubParts.push_back(std::move(part));
+  return SubParts.back().get();
+}
+
+bool TMimePart::CanNestSubPart() const {
+  return NestLevel < kNestLevelBound && (MaxNestLevel == -1 || NestLevel < MaxNestLevel);
+}
+
+void TMimePart::SetPrimaryType(std::string_view type) {
+  PrimaryType = std::string(type);
+  const std::string upper = UpperCase(type);
+  if (StartsWith(upper, "TEXT")) {
+    PrimaryKind = pkText;
+  } else if (StartsWith(upper, "MULTIPART")) {
+    PrimaryKind = pkMultipart;
+  } else if (StartsWith(upper, "MESSAGE")) {
+    PrimaryKind = pkMessage;
+  } else {
+    PrimaryKind = pkBinary;
+  }
+}
+
+void TMimePart::SetTransferEncoding(std::string_view name) {
+  TransferEncoding = std::string(name);
+  const std::string upper = UpperCase(name);
+  if (StartsWith(upper, "8BIT")) {
+    EncodingKind = ek8Bit;
+  } else if (StartsWith(upper, "QUOTED-PRINTABLE")) {
+    EncodingKind = ekQuotedPrintable;
+  } else if (StartsWith(upper, "BASE64")) {
+    EncodingKind = ekBase64;
+  } else if (StartsWith(upper, "X-UU")) {
+    EncodingKind = ekUU;
+  } else if (StartsWith(upper, "X-XX")) {
+    EncodingKind = ekXX;
+  } else {
+    EncodingKind = ek7Bit;
+  }
+}
+
+void TMimePart::SetCharsetName(std::string_view name) {
+  CharsetName = std::string(name);
+  CharsetCode = CharsetIdFromName(name);
+}
+
+void TMimePart::ParseLines() {
+  // The parts of the tree are read from one working copy of the lines, each from its own range
+  // of it, and a part's lines are moved from there into its lists. A list of pending ranges
+  // takes the place of recursion, so the depth of the input never reaches the call stack.
+  StringList work = Lines;
+  std::vector<ParseTask> tasks{{this, 0, work.size()}};
+  while (!tasks.empty()) {
+    const ParseTask task = tasks.back();
+    tasks.pop_back();
+    task.part->ParseRange(work, task.begin, task.end, tasks);
+  }
+}
+
+void TMimePart::ParseRange(StringList& lines, std::size_t begin, std::size_t end,
+                           std::vector<ParseTask>& tasks) {
+  Clear();
+  std::size_t i = begin;
+  while (i < end) {
+    std::string field = ReadFoldedHeader(lines, i, end);
+    if (field.empty()) break;
+    Headers.push_back(std::move(field));
+  }
+  ParsePartHeader();
+
+  if (PrimaryKind == pkMultipart && CanNestSubPart()) {
+    const std::string open = "--" + Boundary;
+    const std::string close = open + "--";
+    while (i < end) {
+      std::string& line = lines[i++];
+      if (WithoutTrailingBlanks(line) == open) break;
+      Preamble.push_back(std::move(line));
+    }
+    // At least one sub-part, also when no line is left; each ends at a line that begins with
+    // the boundary, and only the exact closing line ends the sequence.
+    bool closed = false;
+    do {
+      TMimePart* sub = NewSubPart();
+      const std::size_t first = i;
+      while (i < end && !StartsWith(lines[i], open)) ++i;
+      tasks.push_back({sub, first, i});
+      if (i < end) closed = lines[i++] == close;
+    } while (i < end && !closed);
+  } else if (PrimaryKind == pkMessage && CanNestSubPart()) {
+    // Only the empty lines before the enclosed message's first line are skipped; the one after
+    // its header block, and every later one, belong to it.
+    while (i < end && WithoutTrailingBlanks(lines[i]).empty()) ++i;
+    for (std::size_t k = i; k < end; ++k) lines[k].resize(WithoutTrailingBlanks(lines[k]).size());
+    tasks.push_back({NewSubPart(), i, end});
+    i = end;
+  }
+  // Everything else, also the text after a multipart's closing boundary and all lines of a
+  // multipart or message at the nesting limit, is body.
+  for (; i < end; ++i) Body.push_back(std::move(lines[i]));
+}
+
+void TMimePart::ParsePartHeader() {
+  SetPrimaryType("text");
+  SubType = "plain";
+  Description.clear();
+  SetCharsetName(DefaultCharset);
+  FileName.clear();
+  SetTransferEncoding("7BIT");
+  Disposition.clear();
+  ContentId.clear();
+  std::string disposition_file_name;
+
+  for (const std::string& line : Headers) {
+    if (line.empty()) continue;
+    const std::string upper = UpperCase(line);
+    if (StartsWith(upper, "CONTENT-TYPE:")) {
+      const std::string media = Trim(TextBefore(Trim(TextAfter(upper, ":")), ";"));
+      SetPrimaryType(Trim(TextBefore(media, "/")));
+      SubType = media.find('/') == std::string::npos ? std::string() : Trim(TextAfter(media, "/"));
+      switch (PrimaryKind) {
+        case pkText:
+          SetCharsetName(UpperCase(HeaderParameter(line, "charset")));
+          FileName = HeaderParameter(line, "name");
+          break;
+        case pkMultipart:
+          Boundary = HeaderParameter(line, "Boundary");
+          break;
+        case pkBinary:
+          FileName = HeaderParameter(line, "name");
+          break;
+        case pkMessage:
+          break;
+      }
+    } else if (StartsWith(upper, "CONTENT-TRANSFER-ENCODING:")) {
+      SetTransferEncoding(Trim(TextAfter(upper, ":")));
+    } else if (StartsWith(upper, "CONTENT-DESCRIPTION:")) {
+      Description = Trim(TextAfter(line, ":"));
+    } else if (StartsWith(upper, "CONTENT-DISPOSITION:")) {
+      Disposition = Trim(TextBefore(TextAfter(upper, ":"), ";"));
+      disposition_file_name = HeaderParameter(line, "FileName");
+    } else if (StartsWith(upper, "CONTENT-ID:")) {
+      ContentId = Trim(TextAfter(line, ":"));
+    }
+  }
+
+  if (FileName.empty()) FileName = disposition_file_name;
+  FileName = WithoutPath(DecodeInlineWords(FileName, TargetCharset),
+                         TargetCharset == csCP932 || TargetCharset == csSHIFT_JIS);
+}
+
+void TMimePart::DecodeBody() {
+  DecodedData.Clear();
+  std::string decoded;
+  switch (EncodingKind) {
+    case ekQuotedPrintable:
+      decoded = QuotedPrintableDecode(Body.Text());
+      break;
+    case ekBase64:
+      decoded = Base64Decode(Body.Text());
+      break;
+    case ekUU:
+    case ekXX:
+      for (const std::string& line : Body) {
+        decoded += EncodingKind == ekUU ? UUDecodeLine(line) : XXDecodeLine(line);
+      }
+      break;
+    case ek7Bit:
+    case ek8Bit:
+      decoded = Body.Text();
+      break;
+  }
+  if (PrimaryKind == pkText && !(UpperCase(SubType) == "HTML" && HtmlNamesItsCharset(Body))) {
+    decoded = TranscodeText(decoded, CharsetCode, TargetCharset);
+  }
+  DecodedData.Write(decoded);
+  DecodedData.Seek(0);
+}
+
+void TMimePart::EncodeBody() {
+  if (EncodingKind == ekUU || EncodingKind == ekXX) SetTransferEncoding("base64");
+  Body.clear();
+  DecodedData.Seek(0);
+  const std::string& data = DecodedData.Bytes();
+  const auto add_line = [this](std::string_view line) { Body.push_back(std::string(line)); };
+
+  if (PrimaryKind == pkMultipart || PrimaryKind == pkMessage) {
+    ForEachLine(data, add_line);
+    return;
+  }
+  const bool text = PrimaryKind == pkText;
+
+  if (EncodingKind == ekBase64) {
+    // Text is converted as a whole before it is cut, so that no character is split between two
+    // conversions; every line then carries 54 bytes.
+    std::string converted;
+    std::string_view bytes = data;
+    if (text) {
+      converted = ByteOrderMarkFor(CharsetCode) + TranscodeText(data, TargetCharset, CharsetCode);
+      bytes = converted;
+    }
+    for (std::size_t at = 0; at < bytes.size(); at += kBase64LineBytes) {
+      Body.push_back(Base64Encode(bytes.substr(at, kBase64LineBytes)));
+    }
+    return;
+  }
+
+  bool first_item = true;
+  const auto encode_item = [&](std::string_view item) {
+    std::string converted;
+    if (text && EncodingKind != ek7Bit) {
+      converted = TranscodeText(item, TargetCharset, CharsetCode);
+      if (first_item) converted.insert(0, ByteOrderMarkFor(CharsetCode));
+      item = converted;
+    }
+    first_item = false;
+    if (EncodingKind == ekQuotedPrintable) {
+      for (std::string& line :
+           CutQuotedPrintableLines(QuotedPrintableEncode(item), MaxLineLength)) {
+        Body.push_back(std::move(line));
+      }
+    } else {
+      add_line(item);
+    }
+  };
+  if (text) {
+    ForEachLine(data, encode_item);
+  } else {
+    encode_item(data);
+    // Binary data ends without a line break of its own: the soft break swallows the last one.
+    if (EncodingKind == ekQuotedPrintable) Body.lines().back() += '=';
+  }
+}
+
+void TMimePart::BuildPartHeader() {
+  Headers.clear();
+  if (SubType.empty()) SubType = DefaultSubType(PrimaryKind);
+
+  std::string type = PrimaryType + "/" + SubType;
+  if (PrimaryKind == pkText) {
+    type += "; charset=" + CharsetNameFromId(CharsetCode);
+  } else if (PrimaryKind == pkMultipart) {
+    type += "; boundary=\"" + Boundary + "\"";
+  }
+  const std::string encoded_name =
+      FileName.empty() ? std::string() : EncodeHeaderValue(FileName, TargetCharset);
+  if (!FileName.empty()) type += "; name=\"" + encoded_name + "\"";
+
+  Headers.push_back("Content-type: " + type);
+  if (PrimaryKind == pkText || PrimaryKind == pkBinary) {
+    Headers.push_back(std::string("Content-Transfer-Encoding: ") + EncodingName(EncodingKind));
+  }
+  if (!ContentId.empty()) Headers.push_back("Content-ID: " + ContentId);
+  if (!Disposition.empty()) {
+    std::string disposition = "Content-Disposition: " + LowerCase(Disposition);
+    if (!FileName.empty()) disposition += "; FileName=\"" + encoded_name + "\"";
+    Headers.push_back(std::move(disposition));
+  }
+  if (!Description.empty()) Headers.push_back("Content-Description: " + Description);
+}
+
+bool TMimePart::WritesBoundaries() const {
+  return PrimaryKind == pkMultipart && CanNestSubPart();
+}
+
+bool TMimePart::WritesEnclosedMessage() const {
+  return PrimaryKind == pkMessage && CanNestSubPart() && !SubParts.empty();
+}
+
+void TMimePart::BuildLines() {
+  Lines.clear();
+  std::vector<std::string>& out = Lines.lines();
+
+  // One frame per part whose sub-parts are being written, with the index of the next one; the
+  // frames take the place of recursion.
+  struct Frame {
+    const TMimePart* part;
+    std::size_t next_sub_part;
+  };
+  std::vector<Frame> frames;
+  const auto begin_part = [&](const TMimePart& part) {
+    for (const std::string& field : part.Headers) {
+      // An empty entry would end the header block early.
+      if (field.empty()) continue;
+      for (std::string& line : FoldHeaderLine(SingleLine(field), part.MaxLineLength)) {
+        out.push_back(std::move(line));
+      }
+    }
+    out.emplace_back();
+    if (part.WritesBoundaries()) AppendLines(part.Preamble, out);
+    frames.push_back({&part, 0});
+  };
+
+  begin_part(*this);
+  while (!frames.empty()) {
+    Frame& frame = frames.back();
+    const TMimePart& part = *frame.part;
+    if (part.WritesBoundaries()) {
+      if (frame.next_sub_part < part.SubParts.size()) {
+        const TMimePart& sub = *part.SubParts[frame.next_sub_part++];
+        out.push_back("--" + part.Boundary);
+        begin_part(sub);
+        continue;
+      }
+      out.push_back("--" + part.Boundary + "--");
+      AppendLines(part.Epilogue, out);
+      AppendLines(part.Body, out);
+    } else if (part.WritesEnclosedMessage()) {
+      if (frame.next_sub_part == 0) {
+        frame.next_sub_part = 1;
+        begin_part(*part.SubParts.front());
+        continue;
+      }
+    } else {
+      AppendLines(part.Body, out);
+    }
+    frames.pop_back();
+  }
+}
+
+std::string MakeBoundary() {
+  const std::uint32_t first = TickNow();
+  std::uint32_t tick = first;
+  while (TickSpan(first, tick) == 0) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    tick = TickNow();
+  }
+  const auto clock = std::chrono::steady_clock::now().time_since_epoch().count();
+  std::mt19937 generator(static_cast<std::uint32_t>(clock) ^ tick);
+  std::uniform_int_distribution<std::uint32_t> draw(0, 2147483646);
+  char text[40];
+  std::snprintf(text, sizeof text, "%08X_%08X_Pictolumen_boundary", static_cast<unsigned>(tick),
+                static_cast<unsigned>(draw(generator)));
+  return text;
+}
+
+std::vector<std::string> FoldHeaderLine(std::string_view text, int max_length) {
+  if (text.empty()) return {std::string()};
+  const std::size_t limit = static_cast<std::size_t>(std::max(max_length, 0));
+  std::vector<std::string> lines;
+  std::size_t at = 0;
+  while (at < text.size()) {
+    const std::string_view rest = text.substr(at);
+    if (rest.size() < limit) {
+      lines.emplace_back(rest);
+      break;
+    }
+    const std::size_t semicolon = LastPosFrom("; ", rest, limit);
+    const std::size_t space = LastPosFrom(" ", rest, limit);
+    const std::size_t comma = LastPosFrom(", ", rest, limit);
+    std::size_t length;
+    if (semicolon <= 1 && space <= 1 && comma <= 1) {
+      // Nothing to break at within the limit: the line runs to the next blank.
+      const std::size_t blank = rest.find_first_of(" \t", 1);
+      length = blank == std::string_view::npos ? rest.size() : blank;
+    } else if (semicolon >= 1) {
+      length = semicolon;  // through the ";"
+    } else if (comma >= 1) {
+      length = comma;  // through the ","
+    } else {
+      length = space - 1;  // before the space
+    }
+    lines.emplace_back(rest.substr(0, length));
+    at += length;
+  }
+  return lines;
+}
+
+std::vector<std::string> CutQuotedPrintableLines(std::string_view text, int max_length) {
+  if (text.empty()) return {std::string()};
+  const std::size_t limit =
+      std::max(static_cast<std::size_t>(std::max(max_length, 0)), kShortestQuotedPrintableLine);
+  std::vector<std::string> lines;
+  std::size_t at = 0;
+  while (at < text.size()) {
+    const std::string_view rest = text.substr(at);
+    if (rest.size() < limit) {
+      lines.emplace_back(rest);
+      break;
+    }
+    const std::size_t escape = LastPosFrom("=", rest, limit);
+    const std::size_t blank = LastPosFrom(" ", rest, limit);
+    std::size_t length = limit;
+    if (escape != 0 || blank != 0) length = blank < escape ? escape - 1 : blank - 1;
+    if (length == 0) length = limit;
+    std::string line(rest.substr(0, length));
+    at += length;
+    if (at < text.size()) line += '=';  // soft line break
+    lines.push_back(std::move(line));
+  }
+  return lines;
+}
+
+}  // namespace pictolumen

@@ -1,0 +1,151 @@
+// One node of a MIME tree: its header fields, its encoded body, its decoded content and, for a
+// multipart or an enclosed message, its sub-parts. Reading: Lines -> ParseLines -> DecodeBody ->
+// DecodedData. Writing: DecodedData -> EncodeBody -> BuildPartHeader -> BuildLines -> Lines.
+// Nothing here throws on malformed input; it degrades into defined results.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "charset/charset_names.h"
+#include "common/memory_stream.h"
+#include "common/string_list.h"
+
+namespace pictolumen {
+
+// The content kind, chosen by the start of the upper-cased primary type: TEXT, MULTIPART,
+// MESSAGE, anything else.
+enum PrimaryKind : std::uint8_t { pkText = 0, pkMultipart = 1, pkMessage = 2, pkBinary = 3 };
+
+// The transfer encoding, chosen by the start of the upper-cased encoding name: 8BIT,
+// QUOTED-PRINTABLE, BASE64, X-UU, X-XX; anything else is 7bit.
+enum EncodingKind : std::uint8_t {
+  ek7Bit = 0,
+  ek8Bit = 1,
+  ekQuotedPrintable = 2,
+  ekBase64 = 3,
+  ekUU = 4,
+  ekXX = 5,
+};
+
+// Parsing and building never go deeper than this many levels of sub-parts below the part they
+// start from: a part at this depth keeps everything below its header as body lines.
+inline constexpr int kNestLevelBound = 64;
+
+class TMimePart {
+ public:
+  // An empty text part: TargetCharset the system's set, DefaultCharset "US-ASCII",
+  // MaxLineLength 78, NestLevel 0, MaxNestLevel -1 (no limit of its own).
+  TMimePart();
+  // Destroys the sub-parts without recursion, however deep the tree is.
+  ~TMimePart();
+  TMimePart(const TMimePart&) = delete;
+  TMimePart& operator=(const TMimePart&) = delete;
+
+  std::string PrimaryType;  // as set; reading gives it in upper case
+  pictolumen::PrimaryKind PrimaryKind = pkText;
+  std::string SubType;           // as set; reading gives it in upper case
+  std::string TransferEncoding;  // as set or read (upper case)
+  pictolumen::EncodingKind EncodingKind = ek7Bit;
+  std::string DefaultCharset = "US-ASCII";  // assumed when a part has no Content-Type line
+  std::string CharsetName;                  // as read
+  CharsetId CharsetCode = csISO_8859_1;     // of the content as transmitted
+  CharsetId TargetCharset;                  // of the decoded content
+  std::string Description;
+  std::string Disposition;  // without parameters
+  std::string ContentId;
+  std::string Boundary;
+  std::string FileName;       // without any path
+  StringList Lines;           // raw lines: input of ParseLines, output of BuildLines
+  StringList Body;            // encoded body lines
+  StringList Headers;         // one unfolded header field per entry
+  StringList Preamble;        // lines between a multipart's header block and its first boundary
+  StringList Epilogue;        // lines written after a multipart's closing boundary
+  TMemoryStream DecodedData;  // decoded content, lines ended by CR LF
+  std::vector<std::unique_ptr<TMimePart>> SubParts;  // direct sub-parts, in order
+  std::int32_t MaxLineLength = 78;  // for header folding and quoted-printable lines
+  std::int32_t NestLevel = 0;       // parent's + 1 for a sub-part
+  std::int32_t MaxNestLevel = -1;   // -1: no limit of its own (kNestLevelBound still holds)
+
+  // Empties the content fields, Body, Headers, Preamble, Epilogue, DecodedData and the
+  // sub-parts; the kind, encoding and charset codes become 0 and TargetCharset the system's set.
+  // Lines, DefaultCharset, MaxLineLength, NestLevel and MaxNestLevel stay.
+  void Clear();
+
+  int SubPartCount() const { return static_cast<int>(SubParts.size()); }
+  // The sub-part at `index`, or null when there is none.
+  TMimePart* SubPartAt(int index) const;
+  void FreeSubParts();
+  // Appends a new part with this part's DefaultCharset and NestLevel + 1.
+  TMimePart* NewSubPart();
+  // Whether this part may hold sub-parts: its NestLevel is below MaxNestLevel (unless that is
+  // -1) and below kNestLevelBound.
+  bool CanNestSubPart() const;
+
+  void SetPrimaryType(std::string_view type);       // also derives PrimaryKind
+  void SetTransferEncoding(std::string_view name);  // also derives EncodingKind
+  void SetCharsetName(std::string_view name);       // also sets CharsetCode
+
+  // Rebuilds the part from Lines: header block into Headers, content fields, then for a
+  // multipart the preamble and one sub-part per boundary, for an enclosed message one sub-part,
+  // and the remaining lines into Body. Lines itself stays as it is; the sub-parts receive their
+  // headers, bodies and sub-parts directly (their own Lines stay empty), so that a tree of any
+  // depth is read in one walk without copying its lines once per level.
+  void ParseLines();
+
+  // Sets the content fields from Headers: text/plain in DefaultCharset, 7bit, unless the
+  // Content-Type, Content-Transfer-Encoding, Content-Description, Content-Disposition and
+  // Content-ID lines say otherwise. Types, charset name, encoding and disposition come out in
+  // upper case; the file name is decoded and loses any path.
+  void ParsePartHeader();
+
+  // Body -> DecodedData (position 0): transfer decoding, then for text (except HTML that names
+  // its own charset in a meta line) conversion from CharsetCode to TargetCharset.
+  void DecodeBody();
+
+  // DecodedData -> Body: for text, conversion from TargetCharset to CharsetCode; then base64 in
+  // lines of 72 characters, or quoted-printable cut into lines of MaxLineLength, or the lines
+  // as they are. UU and XX become base64.
+  void EncodeBody();
+
+  // Content fields -> Headers: Content-type, Content-Transfer-Encoding (text and binary),
+  // Content-ID, Content-Disposition and Content-Description, each under its condition.
+  void BuildPartHeader();
+
+  // Headers, Preamble, sub-parts, Epilogue and Body -> Lines: the folded header lines, an empty
+  // line, then for a multipart the preamble, each sub-part after a boundary line, the closing
+  // boundary and the epilogue; for an enclosed message its sub-part; then the body. The whole
+  // tree is written into this part's Lines in one walk; the sub-parts' own Lines are not used.
+  void BuildLines();
+
+ private:
+  struct ParseTask;
+  void ParseRange(StringList& lines, std::size_t begin, std::size_t end,
+                  std::vector<ParseTask>& tasks);
+  bool WritesBoundaries() const;
+  bool WritesEnclosedMessage() const;
+};
+
+// A new boundary of 37 characters: the millisecond tick (after waiting for it to change, so that
+// two boundaries made one after the other differ) and a random number, each as 8 upper-case hex
+// digits, then "_Pictolumen_boundary".  e.g. "0001A2F3_1B2C3D4E_Pictolumen_boundary"
+std::string MakeBoundary();
+
+// A header field folded into lines for a line length `max_length`: a text shorter than that is
+// one line; otherwise each line ends with the last "; " (at its ";"), else the last ", " (at its
+// ","), else before the last space within the first `max_length` characters, so that every
+// further line begins with a blank. An empty text gives one empty line.
+// FoldHeaderLine("Content-type: Multipart/mixed; boundary=\"...37...\"", 78) gives
+// "Content-type: Multipart/mixed;" and " boundary=\"...\"".
+std::vector<std::string> FoldHeaderLine(std::string_view text, int max_length);
+
+// Quoted-printable text cut into lines of at most `max_length` characters, the soft line break
+// "=" included: a line ends before the last escape or the last space within the limit; a line
+// without either takes `max_length` characters plus "=". An empty text gives one empty line.
+// 200 letters with 78 give two lines of 78 letters and "=", then one of 44.
+std::vector<std::string> CutQuotedPrintableLines(std::string_view text, int max_length);
+
+}  // namespace pictolumen
