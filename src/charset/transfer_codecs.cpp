@@ -1,0 +1,215 @@
+#include "charset/transfer_codecs.h"
+
+#include "common/text.h"
+
+namespace pictolumen {
+namespace {
+
+static_assert(kStandardAlphabet.size() == 65 && kModifiedAlphabet.size() == 65);
+static_assert(kUUAlphabet.size() == 64 && kXXAlphabet.size() == 64);
+
+constexpr char kHexDigits[] = "0123456789ABCDEF";
+
+// The value of a hexadecimal digit (either letter case), or -1.
+int HexValue(char c) {
+  if (c >= '0' && c <= '9') return c - '0';
+  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+  return -1;
+}
+
+// Index of every byte value in `alphabet` (the first one when it occurs twice), or `missing`.
+std::array<std::uint8_t, 256> AlphabetIndex(std::string_view alphabet, std::uint8_t missing) {
+  std::array<std::uint8_t, 256> index{};
+  index.fill(missing);
+  for (std::size_t k = alphabet.size(); k-- > 0;) {
+    index[static_cast<unsigned char>(alphabet[k])] = static_cast<std::uint8_t>(k);
+  }
+  return index;
+}
+
+// The number of data characters that carry `n` bytes on a uu or xx line.
+std::size_t DataCharacterCount(std::size_t n) {
+  std::size_t count = 4 * (n / 3);
+  if (n % 3 == 1) count += 2;
+  if (n % 3 == 2) count += 3;
+  return count;
+}
+
+bool StartsWith(std::string_view text, std::string_view prefix) {
+  return text.substr(0, prefix.size()) == prefix;
+}
+
+// Shared steps of the uu and xx line decoders.
+std::string DecodeLengthPrefixedLine(std::string_view line, std::string_view alphabet,
+                                     bool skip_table_lines) {
+  const std::string upper = UpperCase(Trim(line));
+  if (upper.empty()) return {};
+  if (StartsWith(upper, "BEGIN") || StartsWith(upper, "END")) return {};
+  if (skip_table_lines && StartsWith(upper, "TABLE")) return {};
+
+  const std::size_t n = alphabet.find(line.front());
+  if (n == std::string_view::npos) return {};
+  const std::size_t count = DataCharacterCount(n);
+  const std::string_view present = line.substr(1, count);
+  if (present.empty()) return {};
+  std::string data(present);
+  data.resize(count, ' ');
+  return DecodeSextetsByAlphabet(data, alphabet);
+}
+
+}  // namespace
+
+std::string DecodeEscapedTriplets(std::string_view text, char escape) {
+  std::string out(text.size(), '\0');
+  std::size_t length = 0;
+  std::size_t i = 0;
+  while (i < text.size()) {
+    const char c = text[i++];
+    if (c != escape) {
+      out[length++] = c;
+      continue;
+    }
+    if (text.size() - i < 2) break;
+    const char next = text[i];
+    if (next == '\n' || next == '\r') {
+      const char pair = next == '\n' ? '\r' : '\n';
+      ++i;
+      if (i < text.size() && text[i] == pair) ++i;
+      continue;
+    }
+    const int high = HexValue(next);
+    const int low = HexValue(text[i + 1]);
+    if (high >= 0 && low >= 0) {
+      out[length++] = static_cast<char>(high * 16 + low);
+      i += 2;
+    } else {
+      out[length++] = escape;
+    }
+  }
+  out.resize(length);
+  return out;
+}
+
+std::string EncodeEscapedTriplets(std::string_view bytes, char escape, const ByteSet& escape_set) {
+  std::string out(3 * bytes.size(), '\0');
+  std::size_t length = 0;
+  for (const char c : bytes) {
+    const auto byte = static_cast<unsigned char>(c);
+    if (escape_set[byte]) {
+      out[length++] = escape;
+      out[length++] = kHexDigits[byte >> 4];
+      out[length++] = kHexDigits[byte & 15];
+    } else {
+      out[length++] = c;
+    }
+  }
+  out.resize(length);
+  return out;
+}
+
+std::string EncodeSextets(std::string_view bytes, std::string_view alphabet) {
+  std::string out;
+  out.reserve(4 * ((bytes.size() + 2) / 3));
+  const auto put = [&](unsigned symbol) {
+    if (symbol < alphabet.size()) out += alphabet[symbol];
+  };
+  for (std::size_t i = 0; i < bytes.size(); i += 3) {
+    const std::size_t group = bytes.size() - i < 3 ? bytes.size() - i : 3;
+    const unsigned b0 = static_cast<unsigned char>(bytes[i]);
+    const unsigned b1 = group > 1 ? static_cast<unsigned char>(bytes[i + 1]) : 0u;
+    const unsigned b2 = group > 2 ? static_cast<unsigned char>(bytes[i + 2]) : 0u;
+    put(b0 >> 2);
+    put(((b0 & 3u) << 4) | (b1 >> 4));
+    put(group > 1 ? ((b1 & 15u) << 2) | (b2 >> 6) : 64u);
+    put(group > 2 ? b2 & 63u : 64u);
+  }
+  return out;
+}
+
+std::string DecodeSextetsByAlphabet(std::string_view text, std::string_view alphabet) {
+  const std::array<std::uint8_t, 256> index = AlphabetIndex(alphabet, 0);
+  const auto symbol = [&](std::size_t at) -> unsigned {
+    return at < text.size() ? index[static_cast<unsigned char>(text[at])] : 64u;
+  };
+  std::string out(text.size(), '\0');
+  std::size_t length = 0;
+  for (std::size_t x = 0; x < text.size(); x += 4) {
+    const unsigned d0 = symbol(x), d1 = symbol(x + 1), d2 = symbol(x + 2), d3 = symbol(x + 3);
+    out[length++] = static_cast<char>(((d0 & 63u) << 2) | ((d1 & 0x30u) >> 4));
+    if (d2 == 64) continue;
+    out[length++] = static_cast<char>(((d1 & 15u) << 4) | ((d2 & 0x3Cu) >> 2));
+    if (d3 == 64) continue;
+    out[length++] = static_cast<char>(((d2 & 3u) << 6) | (d3 & 63u));
+  }
+  out.resize(length);
+  return out;
+}
+
+std::string DecodeSextetsByTable(std::string_view text, const InverseTable& table) {
+  std::string out(text.size(), '\0');
+  std::size_t length = 0;
+  std::uint32_t accumulator = 0;
+  int missing = 4;
+  for (const char c : text) {
+    const auto byte = static_cast<unsigned char>(c);
+    const unsigned value = byte >= 0x21 && byte <= 0x7F ? table[byte - 0x21] : 64u;
+    if (value > 63) continue;
+    accumulator = (accumulator << 6) | value;
+    if (--missing == 0) {
+      out[length++] = static_cast<char>(accumulator >> 16);
+      out[length++] = static_cast<char>(accumulator >> 8);
+      out[length++] = static_cast<char>(accumulator);
+      accumulator = 0;
+      missing = 4;
+    }
+  }
+  if (missing == 1) {
+    accumulator >>= 2;
+    out[length++] = static_cast<char>(accumulator >> 8);
+    out[length++] = static_cast<char>(accumulator);
+  } else if (missing == 2) {
+    accumulator >>= 4;
+    out[length++] = static_cast<char>(accumulator);
+  }
+  out.resize(length);
+  return out;
+}
+
+std::string QuotedPrintableDecode(std::string_view text) {
+  return DecodeEscapedTriplets(text, '=');
+}
+
+std::string QuotedPrintableEncode(std::string_view bytes) {
+  return EncodeEscapedTriplets(bytes, '=', kBodyEscapeSet);
+}
+
+std::string QuotedPrintableEncodeStrict(std::string_view bytes) {
+  return EncodeEscapedTriplets(bytes, '=', kStrictEscapeSet);
+}
+
+std::string Base64Encode(std::string_view bytes) {
+  return EncodeSextets(bytes, kStandardAlphabet);
+}
+
+std::string Base64Decode(std::string_view text) {
+  return DecodeSextetsByTable(text, kBase64InverseTable);
+}
+
+std::string ModifiedBase64Encode(std::string_view bytes) {
+  return EncodeSextets(bytes, kModifiedAlphabet);
+}
+
+std::string ModifiedBase64Decode(std::string_view text) {
+  return DecodeSextetsByAlphabet(text, kModifiedAlphabet);
+}
+
+std::string UUDecodeLine(std::string_view line) {
+  return DecodeLengthPrefixedLine(line, kUUAlphabet, true);
+}
+
+std::string XXDecodeLine(std::string_view line) {
+  return DecodeLengthPrefixedLine(line, kXXAlphabet, false);
+}
+
+}  // namespace pictolumen
