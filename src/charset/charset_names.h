@@ -133,7 +133,9 @@ class CharsetSet {
   constexpr CharsetSet(std::initializer_list<CharsetId> ids) {
     for (CharsetId id : ids) Insert(id);
   }
-  constexpr void Insert(CharsetId id) { bits_[id / 64] |= std::uint64_t{1} << (id % 64); }
+  constexpr void Insert(CharsetId id) {
+    if (id < kCharsetIdCount) bits_[id / 64] |= std::uint64_t{1} << (id % 64);
+  }
   constexpr bool Contains(CharsetId id) const {
     return id < kCharsetIdCount && (bits_[id / 64] >> (id % 64)) & 1;
   }

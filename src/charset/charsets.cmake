@@ -1,2 +1,6 @@
-add_library(pl_charset INTERFACE)
-target_link_libraries(pl_charset INTERFACE pl_charset_text pl_platform)
+# Character set names, the external converter binding and character set conversion.
+add_library(pl_charset STATIC
+  ${CMAKE_CURRENT_LIST_DIR}/charset_names.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/external_converter.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/charset_conversion.cpp)
+target_link_libraries(pl_charset PUBLIC pl_charset_text pl_platform pl_common)

@@ -1,0 +1,41 @@
+# Character set names, conversion and the external converter binding.
+
+# The product's default: no converter library can be found, every conversion is built in.
+pictolumen_test(charsets_tests
+  ${CMAKE_CURRENT_LIST_DIR}/charset_names_test.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/charset_conversion_test.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/external_converter_absent_test.cpp)
+target_link_libraries(charsets_tests PRIVATE pl_charset)
+if(NOT WIN32)
+  # Checks the built-in tables and the UTF-8 routines against the C library's iconv.
+  target_sources(charsets_tests PRIVATE ${CMAKE_CURRENT_LIST_DIR}/charset_tables_test.cpp)
+endif()
+
+# A converter library named "iconv.dll" for the tests, in a folder of its own that only the
+# external converter tests put on the library search path. Natively it forwards to the C
+# library's iconv; the Windows one converts with the system's code page functions.
+set(PL_TEST_ICONV_FOLDER ${CMAKE_CURRENT_BINARY_DIR}/iconv_dll)
+if(WIN32)
+  add_library(test_iconv_dll SHARED ${CMAKE_CURRENT_LIST_DIR}/iconv_dll/iconv_win32.cpp)
+else()
+  add_library(test_iconv_dll SHARED ${CMAKE_CURRENT_LIST_DIR}/iconv_dll/iconv_glibc.cpp)
+endif()
+set_target_properties(test_iconv_dll PROPERTIES
+  OUTPUT_NAME iconv PREFIX "" SUFFIX ".dll"
+  LIBRARY_OUTPUT_DIRECTORY ${PL_TEST_ICONV_FOLDER}
+  RUNTIME_OUTPUT_DIRECTORY ${PL_TEST_ICONV_FOLDER}
+  ARCHIVE_OUTPUT_DIRECTORY ${PL_TEST_ICONV_FOLDER})
+
+pictolumen_test(external_converter_tests ${CMAKE_CURRENT_LIST_DIR}/external_converter_test.cpp)
+target_link_libraries(external_converter_tests PRIVATE pl_charset)
+target_include_directories(external_converter_tests PRIVATE ${CMAKE_CURRENT_LIST_DIR}/iconv_dll)
+add_dependencies(external_converter_tests test_iconv_dll)
+if(WIN32)
+  # Wine adds WINEPATH (Windows paths; drive Z: is the root) to the DLL search path.
+  string(REPLACE "/" "\\" pl_test_iconv_folder_windows "Z:${PL_TEST_ICONV_FOLDER}")
+  set_tests_properties(external_converter_tests PROPERTIES
+    ENVIRONMENT "WINEPATH=${pl_test_iconv_folder_windows}")
+else()
+  set_tests_properties(external_converter_tests PROPERTIES
+    ENVIRONMENT_MODIFICATION "LD_LIBRARY_PATH=path_list_prepend:${PL_TEST_ICONV_FOLDER}")
+endif()

@@ -1,0 +1,24 @@
+// Hooks the test converter library "iconv.dll" exports besides the iconv entry points, so that
+// the tests can see which conversions went through it. All use the C calling convention.
+#pragma once
+
+#ifdef _WIN32
+#define ICONV_DLL_CALL __cdecl
+#else
+#define ICONV_DLL_CALL
+#endif
+
+extern "C" {
+// Every open call since the last clear, one line each: "target<source" followed by " ok" or
+// " refused" and a line feed.
+using OpenLogHook = const char*(ICONV_DLL_CALL*)();
+// Forgets the open log and the call counts.
+using ClearLogHook = void(ICONV_DLL_CALL*)();
+// Convert calls with input, and calls without input (flush calls), since the last clear.
+using CallCountHook = long(ICONV_DLL_CALL*)();
+}
+
+#define ICONV_DLL_OPEN_LOG "iconv_dll_open_log"
+#define ICONV_DLL_CLEAR_LOG "iconv_dll_clear_log"
+#define ICONV_DLL_CONVERT_CALLS "iconv_dll_convert_calls"
+#define ICONV_DLL_FLUSH_CALLS "iconv_dll_flush_calls"
