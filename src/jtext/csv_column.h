@@ -1,0 +1,28 @@
+// Reading one column of a comma-separated text file, as the emoji tables are loaded.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+#include "common/string_list.h"
+
+namespace pictolumen {
+
+// Appends field `column` (zero-based) of every line of the file `file_name` to `destination`,
+// in file order, keeping what the list already holds. Lines end at LF or CR LF; a lone CR is
+// dropped; a line break at the very end adds no line. Fields are split as SplitCsvLine does.
+// Raises IoError when the file cannot be read (code 2 for a missing file; nothing appended) and
+// ListIndexError naming the column when a line has too few fields (the lines before it stay
+// appended). For the line 1,!,EB59 column 2 gives EB59, column 0 gives 1.
+void ReadCsvColumn(StringList& destination, const std::string& file_name, int column);
+
+// The fields of one line. Bytes 0x01-0x20 around fields are skipped and a 0x00 byte ends the
+// line. A field starting with a double quote runs to the next single double quote (a doubled
+// one stands for one; without a closing quote to the end of the line); any other field runs up
+// to a comma or a byte 0x00-0x20, so a blank separates fields too. A comma as the very last
+// byte adds an empty last field. Shift_JIS two-byte characters are stepped over as units.
+// SplitCsvLine("x,,z") gives x, "", z;  SplitCsvLine("x,") gives x, "";  SplitCsvLine("x, ")
+// gives x;  SplitCsvLine("\"a,\"\"b\"\"\",c") gives a,"b" and c;  SplitCsvLine("") gives none.
+StringList SplitCsvLine(std::string_view line);
+
+}  // namespace pictolumen

@@ -1,0 +1,101 @@
+#include "jtext/csv_column.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "common/errors.h"
+#include "platform/platform.h"
+#include "support/temp_folder.h"
+
+namespace pictolumen {
+namespace {
+
+std::vector<std::string> Fields(std::string_view line) {
+  return SplitCsvLine(line).lines();
+}
+
+using Strings = std::vector<std::string>;
+
+TEST(SplitCsvLine, SplitsAtCommasAndBlanks) {
+  EXPECT_EQ(Fields("1,\x81\x49,EB59"), (Strings{"1", "\x81\x49", "EB59"}));
+  EXPECT_EQ(Fields("x,,z"), (Strings{"x", "", "z"}));
+  EXPECT_EQ(Fields("x,"), (Strings{"x", ""}));
+  EXPECT_EQ(Fields("x, "), (Strings{"x"}));
+  EXPECT_EQ(Fields("  a , b"), (Strings{"a", "b"}));
+  EXPECT_EQ(Fields("two words,c"), (Strings{"two", "words", "c"}));
+  EXPECT_EQ(Fields(""), Strings{});
+  EXPECT_EQ(Fields(" \t "), Strings{});
+  EXPECT_EQ(Fields(std::string("a,b\0,c", 6)), (Strings{"a", "b"}));  // 0x00 ends the line
+  // Shift_JIS names stay whole, the trail byte 0x5C or 0x7C included.
+  EXPECT_EQ(Fields("822,\x83\x5c\x95\x7c,EE8D"), (Strings{"822", "\x83\x5c\x95\x7c", "EE8D"}));
+}
+
+TEST(SplitCsvLine, TakesQuotedFieldsWhole) {
+  EXPECT_EQ(Fields("\"a,\"\"b\"\" c\",d"), (Strings{"a,\"b\" c", "d"}));
+  EXPECT_EQ(Fields("\"\",x"), (Strings{"", "x"}));
+  EXPECT_EQ(Fields("\"open, to the end"), (Strings{"open, to the end"}));
+  EXPECT_EQ(Fields("\"ab\"cd,e"), (Strings{"ab", "cd", "e"}));
+}
+
+class CsvFile : public ::testing::Test {
+ protected:
+  std::string Write(const std::string& content) {
+    const std::string path = folder_ / "table.csv";
+    platform::WriteWholeFile(path, content);
+    return path;
+  }
+  testing::TempFolder folder_;
+};
+
+TEST_F(CsvFile, ReadsOneColumnOfEveryLine) {
+  const std::string path = Write("1,\x81\x49,EB59\r\n3,\x81\x48,EB5B\r\n");
+  StringList codes, names, numbers;
+  ReadCsvColumn(codes, path, 2);
+  ReadCsvColumn(names, path, 1);
+  ReadCsvColumn(numbers, path, 0);
+  EXPECT_EQ(codes.lines(), (Strings{"EB59", "EB5B"}));
+  EXPECT_EQ(names.lines(), (Strings{"\x81\x49", "\x81\x48"}));
+  EXPECT_EQ(numbers.lines(), (Strings{"1", "3"}));
+
+  StringList kept({"before"});
+  ReadCsvColumn(kept, Write("a,b\nc,d"), 1);  // LF only, last line without a break
+  EXPECT_EQ(kept.lines(), (Strings{"before", "b", "d"}));
+
+  StringList joined;
+  ReadCsvColumn(joined, Write("a,b\rc\r\nd,e\r\n"), 1);  // a lone CR is dropped
+  EXPECT_EQ(joined.lines(), (Strings{"bc", "e"}));
+
+  StringList none;
+  ReadCsvColumn(none, Write(""), 5);
+  EXPECT_TRUE(none.empty());
+}
+
+TEST_F(CsvFile, ReportsMissingFilesAndShortLines) {
+  StringList list({"kept"});
+  try {
+    ReadCsvColumn(list, folder_ / "missing.csv", 0);
+    FAIL() << "no error for a missing file";
+  } catch (const IoError& error) {
+    EXPECT_EQ(error.code(), kFileNotFoundCode);
+  }
+  EXPECT_EQ(list.lines(), Strings{"kept"});
+
+  // An empty line in the middle: the lines before it stay appended.
+  const std::string path = Write("1,a,EB59\r\n\r\n2,b,EB5A\r\n");
+  try {
+    ReadCsvColumn(list, path, 2);
+    FAIL() << "no error for an empty line";
+  } catch (const ListIndexError& error) {
+    EXPECT_NE(std::string(error.what()).find("(2)"), std::string::npos) << error.what();
+  }
+  EXPECT_EQ(list.lines(), (Strings{"kept", "EB59"}));
+
+  StringList short_row;
+  EXPECT_THROW(ReadCsvColumn(short_row, Write("x, \r\n"), 1), ListIndexError);
+  EXPECT_THROW(ReadCsvColumn(short_row, Write("x,y\r\n"), -1), ListIndexError);
+}
+
+}  // namespace
+}  // namespace pictolumen
