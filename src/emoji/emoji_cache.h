@@ -1,0 +1,33 @@
+// The image cache folder: the emoji pictures and tables carried as resources in the plug-in's
+// own module, copied on demand into a folder of the user's temporary area, from which the HTML
+// refers to the pictures by file address. Files there are never refreshed or deleted; each one
+// is written to a temporary file beside it and renamed into place, so that a crash or a second
+// host process never leaves a truncated file at its final path.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+namespace pictolumen {
+
+// The user's temporary folder followed by "_AE.tmp" and the path separator, asked for anew at
+// every call ("C:\Users\u\AppData\Local\Temp\_AE.tmp\"; natively "/tmp/_AE.tmp/"). Raises
+// IoError when the system names no temporary folder.
+std::string GetCacheFolder();
+
+// Makes sure the picture of emoji `number` (decimal text, as in column 0 of a table) exists in
+// the cache folder as `number`.gif, copied from the resource "EMOJI" + number of type "GIF". An
+// existing file is used as it is. Raises Error for a number without a picture and IoError
+// when the folder or the file cannot be written.
+void EnsureEmojiImage(std::string_view number);
+
+// The emoji table that a mail with this transfer encoding is looked up in: "EMOJI_8BIT" for
+// "8bit" in any letter case, else "EMOJI_7BIT".
+std::string EmojiTableName(std::string_view transfer_encoding);
+
+// Makes sure the table of EmojiTableName(transfer_encoding) exists in the cache folder as
+// <name>.csv, copied from the resource of that name and type "TEXT", and returns its path.
+// An existing file is used as it is. Raises like EnsureEmojiImage.
+std::string ExtractEmojiTable(std::string_view transfer_encoding);
+
+}  // namespace pictolumen

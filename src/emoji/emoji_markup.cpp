@@ -1,0 +1,128 @@
+#include "emoji/emoji_markup.h"
+
+#include <cstdint>
+#include <vector>
+
+#include "common/string_list.h"
+#include "common/text.h"
+#include "emoji/emoji_cache.h"
+#include "jtext/csv_column.h"
+#include "jtext/jis_conversion.h"
+
+namespace pictolumen {
+namespace {
+
+void AppendEscaped(std::string& output, char c) {
+  switch (c) {
+    case '&':
+      output.append("&amp;");
+      break;
+    case '<':
+      output.append("&lt;");
+      break;
+    case '>':
+      output.append("&gt;");
+      break;
+    case '"':
+      output.append("&quot;");
+      break;
+    default:
+      output.push_back(c);
+  }
+}
+
+int HexDigit(char c) {
+  if (c >= '0' && c <= '9') return c - '0';
+  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+  return -1;
+}
+
+// The rows of an emoji table by two-byte code, built from its code column: the code column
+// holds four hexadecimal digits, first byte first; the first row of a code wins, and an entry
+// that is no such code is never found.
+class EmojiIndex {
+ public:
+  static constexpr std::uint32_t kNone = UINT32_MAX;
+
+  explicit EmojiIndex(const StringList& codes) : rows_(0x10000, kNone) {
+    for (std::size_t row = 0; row < codes.size(); ++row) {
+      const int code = ParseCode(codes[row]);
+      if (code >= 0 && rows_[code] == kNone) rows_[code] = static_cast<std::uint32_t>(row);
+    }
+  }
+
+  std::uint32_t Find(unsigned char first, unsigned char second) const {
+    return rows_[first << 8 | second];
+  }
+
+ private:
+  static int ParseCode(std::string_view text) {
+    if (text.size() != 4) return -1;
+    int code = 0;
+    for (char c : text) {
+      const int digit = HexDigit(c);
+      if (digit < 0) return -1;
+      code = code << 4 | digit;
+    }
+    return code;
+  }
+
+  std::vector<std::uint32_t> rows_;
+};
+
+}  // namespace
+
+std::string EscapeHtml(std::string_view text) {
+  std::string output;
+  output.reserve(text.size());
+  for (char c : text) AppendEscaped(output, c);
+  return output;
+}
+
+std::string EmojiToHtml(std::string_view text, std::string_view transfer_encoding) {
+  const std::string sjis = ConvertCode(text, jcJIS, jcSJIS);
+
+  const std::string table = ExtractEmojiTable(transfer_encoding);
+  StringList codes;
+  StringList names;
+  StringList numbers;
+  ReadCsvColumn(codes, table, 2);
+  ReadCsvColumn(names, table, 1);
+  ReadCsvColumn(numbers, table, 0);
+  const EmojiIndex index(codes);
+  const std::string tag_start = "<img src=\"file://" + EscapeHtml(GetCacheFolder());
+  std::vector<bool> picture_ensured(codes.size(), false);
+
+  std::string html;
+  html.reserve(sjis.size() + sjis.size() / 8);
+  std::size_t i = 0;
+  while (i < sjis.size()) {
+    const auto lead = static_cast<unsigned char>(sjis[i]);
+    if (!IsSjisLeadByte(lead) || i + 1 == sjis.size()) {
+      AppendEscaped(html, sjis[i]);
+      ++i;
+      continue;
+    }
+    const auto second = static_cast<unsigned char>(sjis[i + 1]);
+    const std::uint32_t row = index.Find(lead, second);
+    if (row == EmojiIndex::kNone) {
+      html.push_back(sjis[i]);
+      AppendEscaped(html, sjis[i + 1]);
+    } else {
+      html.append(tag_start);
+      html.append(EscapeHtml(numbers[row]));
+      html.append(".gif\" alt=\"");
+      html.append(EscapeHtml(names[row]));
+      html.append("\">");
+      if (!picture_ensured[row]) {
+        EnsureEmojiImage(numbers[row]);
+        picture_ensured[row] = true;
+      }
+    }
+    i += 2;
+  }
+  return html;
+}
+
+}  // namespace pictolumen

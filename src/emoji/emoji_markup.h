@@ -1,0 +1,27 @@
+// Turning a Japanese mail text into HTML text in which every emoji of the carrier is a picture
+// from the image cache folder and everything else is shown as text.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+namespace pictolumen {
+
+// `text` with &, <, > and " written as &amp;, &lt;, &gt; and &quot;; every other byte kept.
+// EscapeHtml("<a href=\"x\">&") == "&lt;a href=&quot;x&quot;&gt;&amp;"
+std::string EscapeHtml(std::string_view text);
+
+// Converts `text` (7-bit JIS with escape sequences, or Shift_JIS, which passes unchanged) to
+// Shift_JIS and replaces every two-byte character found in the emoji table chosen by
+// `transfer_encoding` (see ExtractEmojiTable) with
+//   <img src="file://<cache folder><number>.gif" alt="<name>">
+// making sure the picture file exists. Every other byte is escaped as text by EscapeHtml, the
+// second byte of a two-byte character included; a lead byte at the very end is kept as it is.
+// Lead bytes are those of Shift_JIS, 0x81-0x9F and 0xE0-0xFC. The table is read from its cache
+// file at every call; the first row of a code wins. Raises the errors of ExtractEmojiTable,
+// EnsureEmojiImage and ReadCsvColumn (ListIndexError for a row with fewer than three fields).
+// EmojiToHtml("\x1b$Bu:\x1b(B<b>", "7bit") ==
+//   "<img src=\"file:///tmp/_AE.tmp/1.gif\" alt=\"\x81\x49\">&lt;b&gt;"   (natively)
+std::string EmojiToHtml(std::string_view text, std::string_view transfer_encoding);
+
+}  // namespace pictolumen

@@ -1,0 +1,30 @@
+// The HTML page shown for a converted mail: a skin (an HTML template in the skin folder beside
+// the plug-in, chosen in the settings) with the mail's body and subject poured into it.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+namespace pictolumen {
+
+inline constexpr char kDefaultSkin[] = "Simple";
+
+// The folder of the plug-in's library file followed by "Pictolumen_SKIN" and the path separator
+// ("C:\Host\PlugIns\Pictolumen_SKIN\").
+std::string GetSkinFolder();
+
+// `text` with every "\" turned into "/", Shift_JIS two-byte characters stepped over, so that
+// characters such as 0x83 0x5C keep their second byte.
+// ToForwardSlashes("C:\\Mail\\Pictolumen_SKIN\\") == "C:/Mail/Pictolumen_SKIN/"
+std::string ToForwardSlashes(std::string_view text);
+
+// The page made from the skin named in the settings (key "SkinList_Seletced", default
+// "Simple"; "Simple" when that skin's file is missing): every `<img src="` and
+// ` background="` gets the skin folder in slash form after it, then every "{Body}" becomes
+// `html_body` (the result of EmojiToHtml) and every "{Subject}" becomes
+// EmojiToHtml(subject, transfer_encoding). Raises IoError when the skin file cannot be read,
+// and the errors of EmojiToHtml.
+std::string BuildHtmlPage(std::string_view html_body, std::string_view subject,
+                          std::string_view transfer_encoding);
+
+}  // namespace pictolumen
