@@ -121,6 +121,22 @@ TEST_F(ExternalConverter, EachStageFallsBackToTheBuiltInPathOnItsOwn) {
   EXPECT_EQ(hooks_.OpenLog(), "UTF-8//IGNORE//TRANSLIT<UCS-2BE ok\n");
 }
 
+TEST_F(ExternalConverter, Utf7OutputLosesTheHyphenAddedToCloseTheLastRun) {
+  const std::string nihon = "\xE6\x97\xA5\xE6\x9C\xAC";  // 日本 in UTF-8
+  for (const std::string& text : {nihon, "a" + nihon, nihon + "-", "a+b"s}) {
+    hooks_.Clear();
+    const std::string utf7 = TranscodeText(text, csUTF_8, csUTF_7);
+    EXPECT_NE(hooks_.OpenLog().find("UNICODE-1-1-UTF-7//IGNORE//TRANSLIT<UCS-2BE ok\n"),
+              std::string::npos);
+    EXPECT_EQ(Utf7ToUcs2Be(utf7, false), TranscodeText(text, csUTF_8, csUCS_2)) << utf7;
+  }
+  // The run is closed by one hyphen; the one added after the text is gone again.
+  const std::string utf7 = TranscodeText(nihon, csUTF_8, csUTF_7);
+  ASSERT_GE(utf7.size(), 2u);
+  EXPECT_EQ(utf7.substr(utf7.size() - 1), "-");
+  EXPECT_NE(utf7[utf7.size() - 2], '-');
+}
+
 TEST_F(ExternalConverter, OutputLargerThanFourTimesTheInputIsNotCut) {
   const std::string text(100000, 'a');
   ConverterHandle handle = ExternalOpen("UTF-32", "ISO-8859-1");

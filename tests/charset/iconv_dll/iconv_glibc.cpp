@@ -1,11 +1,13 @@
 // The test converter library "iconv.dll" of the native build: the iconv entry points over the C
 // library's own iconv, plus the test hooks of test_hooks.h.
 #include <iconv.h>
+#include <strings.h>
 
 #include <atomic>
 #include <cstddef>
 #include <mutex>
 #include <string>
+#include <string_view>
 
 #include "test_hooks.h"
 
@@ -16,10 +18,20 @@ std::mutex hook_lock;  // the tests convert from several threads at once
 std::string open_log;
 std::atomic<long> convert_calls{0};
 std::atomic<long> flush_calls{0};
+
+// The C library knows UTF-7 only by that name; GNU libiconv also as "UNICODE-1-1-UTF-7".
+std::string LibraryName(const char* name) {
+  const std::string_view alias = "UNICODE-1-1-UTF-7";
+  std::string text = name;
+  if (text.size() >= alias.size() && strncasecmp(text.c_str(), alias.data(), alias.size()) == 0)
+    text.replace(0, alias.size(), "UTF-7");
+  return text;
+}
+
 }  // namespace
 
 EXPORT void* libiconv_open(const char* target, const char* source) {
-  const iconv_t converter = iconv_open(target, source);
+  const iconv_t converter = iconv_open(LibraryName(target).c_str(), LibraryName(source).c_str());
   const bool ok = converter != reinterpret_cast<iconv_t>(-1);
   std::lock_guard<std::mutex> guard(hook_lock);
   open_log.append(target).append("<").append(source).append(ok ? " ok\n" : " refused\n");

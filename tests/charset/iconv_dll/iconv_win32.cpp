@@ -2,7 +2,8 @@
 // Windows code page functions, for a few encodings, plus the test hooks of test_hooks.h.
 //
 // Encodings: UCS-2BE; UTF-32 (written big-endian after the mark 00 00 FE FF, read in the order
-// its mark gives); UTF-8, ISO-8859-1, ISO-8859-15, WINDOWS-1252 and CP932 (alias SHIFT_JIS) by
+// its mark gives); UTF-7 (alias UNICODE-1-1-UTF-7; as a target only, each character in a run of
+// its own); UTF-8, ISO-8859-1, ISO-8859-15, WINDOWS-1252 and CP932 (alias SHIFT_JIS) by
 // their code pages; ISO-2022-JP by an escape-sequence layer over code page 932 (JIS X 0208 rows
 // and ASCII, starting and ending in ASCII). Other names are refused. A target suffix "//IGNORE"
 // skips what cannot be converted; otherwise the conversion stops there with EILSEQ. Characters
@@ -58,6 +59,8 @@ bool FindEncoding(const std::string& name, Encoding& encoding) {
     encoding = {Kind::kUcs2Be, 0};
   else if (upper == "UTF-32")
     encoding = {Kind::kUtf32, 0};
+  else if (upper == "UNICODE-1-1-UTF-7" || upper == "UTF-7")
+    encoding = {Kind::kCodePage, CP_UTF7};
   else if (upper == "UTF-8")
     encoding = {Kind::kCodePage, CP_UTF8};
   else if (upper == "ISO-8859-1")
@@ -206,9 +209,10 @@ bool EncodeOne(const Converter& cv, wchar_t ch, std::string& bytes, bool& jis_af
       if (ch >= 0xD800 && ch <= 0xDFFF) return false;
       char buffer[8];
       BOOL used_default = FALSE;
-      const int n = WideCharToMultiByte(code_page, code_page == CP_UTF8 ? 0 : WC_NO_BEST_FIT_CHARS,
-                                        &ch, 1, buffer, sizeof buffer, nullptr,
-                                        code_page == CP_UTF8 ? nullptr : &used_default);
+      const bool unicode = code_page == CP_UTF8 || code_page == CP_UTF7;
+      const int n =
+          WideCharToMultiByte(code_page, unicode ? 0 : WC_NO_BEST_FIT_CHARS, &ch, 1, buffer,
+                              sizeof buffer, nullptr, unicode ? nullptr : &used_default);
       if (n <= 0 || used_default) return false;
       if (cv.target.kind == Kind::kCodePage) {
         bytes.append(buffer, n);
@@ -257,7 +261,9 @@ std::size_t Flush(Converter& cv, char** output, std::size_t* output_left) {
 EXPORT void* __cdecl libiconv_open(const char* target, const char* source) {
   Encoding to{}, from{};
   const std::string target_name = target ? target : "";
-  const bool ok = FindEncoding(target_name, to) && FindEncoding(source ? source : "", from);
+  // UTF-7 is written one character at a time (each one closing its own run), never read.
+  const bool ok = FindEncoding(target_name, to) && FindEncoding(source ? source : "", from) &&
+                  from.code_page != CP_UTF7;
   std::lock_guard<std::mutex> guard(hook_lock);
   open_log.append(target_name).append("<").append(source ? source : "");
   open_log.append(ok ? " ok\n" : " refused\n");
