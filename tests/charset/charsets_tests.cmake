@@ -37,5 +37,5 @@ if(WIN32)
     ENVIRONMENT "WINEPATH=${pl_test_iconv_folder_windows}")
 else()
   set_tests_properties(external_converter_tests PROPERTIES
-    ENVIRONMENT_MODIFICATION "LD_LIBRARY_PATH=path_list_prepend:${PL_TEST_ICONV_FOLDER}")
+    ENVIRONMENT "LD_LIBRARY_PATH=${PL_TEST_ICONV_FOLDER}:$ENV{LD_LIBRARY_PATH}")
 endif()
