@@ -18,7 +18,9 @@
 namespace pictolumen {
 
 // `text` from `source` to `target`; a character the target cannot hold becomes "_". The same
-// identifier on both sides returns `text` unchanged.
+// identifier on both sides returns `text` unchanged. On the built-in path a byte that its table
+// leaves unassigned and a character above U+FFFF decode to U+FFFD, which no single-byte set
+// holds; an incomplete last unit of UCS-2 or UCS-4 input is left out.
 // TranscodeText("\xE9", csISO_8859_1, csUTF_8) == "\xC3\xA9"
 // TranscodeText("\xE2\x82\xAC", csUTF_8, csISO_8859_1) == "_"
 // TranscodeText("abc", csISO_8859_1, csUCS_2LE) == "a\0b\0c\0"
