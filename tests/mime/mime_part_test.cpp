@@ -1,0 +1,513 @@
+#include "mime/mime_part.h"
+
+#include <gtest/gtest.h>
+
+#include <random>
+
+#include "charset/transfer_codecs.h"
+#include "mime/mess_header.h"
+
+namespace pictolumen {
+namespace {
+
+using Lines = std::vector<std::string>;
+
+std::unique_ptr<TMimePart> Parse(Lines lines) {
+  auto part = std::make_unique<TMimePart>();
+  part->Lines = StringList(std::move(lines));
+  part->ParseLines();
+  return part;
+}
+
+std::string Decoded(TMimePart& part) {
+  part.DecodeBody();
+  return part.DecodedData.Bytes();
+}
+
+// A composed part as the emoji message makes its text parts.
+void SetContent(TMimePart& part, std::string_view bytes) {
+  part.DecodedData.Clear();
+  part.DecodedData.Write(bytes);
+}
+
+TEST(ParsePartHeader, DefaultsAndContentFields) {
+  auto bare = Parse({"X-Other: 1", "", "text"});
+  EXPECT_EQ(bare->PrimaryType, "text");
+  EXPECT_EQ(bare->SubType, "plain");
+  EXPECT_EQ(bare->PrimaryKind, pkText);
+  EXPECT_EQ(bare->CharsetName, "US-ASCII");
+  EXPECT_EQ(bare->CharsetCode, csISO_8859_1);
+  EXPECT_EQ(bare->EncodingKind, ek7Bit);
+  EXPECT_EQ(bare->TransferEncoding, "7BIT");
+
+  auto html = Parse({"Content-Type: text/html;", " charset=iso-2022-jp", "", "x"});
+  EXPECT_EQ(html->PrimaryType, "TEXT");
+  EXPECT_EQ(html->SubType, "HTML");
+  EXPECT_EQ(html->CharsetName, "ISO-2022-JP");
+  EXPECT_EQ(html->CharsetCode, csISO_2022_JP);
+
+  auto no_slash = Parse({"Content-Type: text", ""});
+  EXPECT_EQ(no_slash->PrimaryType, "TEXT");
+  EXPECT_EQ(no_slash->SubType, "");
+
+  auto no_charset = Parse({"Content-Type: text/plain", ""});
+  EXPECT_EQ(no_charset->CharsetName, "");
+  EXPECT_EQ(no_charset->CharsetCode, csISO_8859_1);
+
+  auto binary =
+      Parse({"content-type: Image/JPEG; Name=\"a.jpg\"", "Content-Transfer-Encoding: base64",
+             "Content-Disposition: Attachment; filename=\"b.jpg\"", "Content-Description: A Photo",
+             "Content-ID: <id@x>", ""});
+  EXPECT_EQ(binary->PrimaryKind, pkBinary);
+  EXPECT_EQ(binary->PrimaryType, "IMAGE");
+  EXPECT_EQ(binary->SubType, "JPEG");
+  EXPECT_EQ(binary->EncodingKind, ekBase64);
+  EXPECT_EQ(binary->FileName, "a.jpg");
+  EXPECT_EQ(binary->Disposition, "ATTACHMENT");
+  EXPECT_EQ(binary->Description, "A Photo");
+  EXPECT_EQ(binary->ContentId, "<id@x>");
+
+  const std::pair<const char*, EncodingKind> encodings[] = {
+      {"8bit", ek8Bit},     {"Quoted-Printable", ekQuotedPrintable},
+      {"BASE64", ekBase64}, {"x-uuencode", ekUU},
+      {"X-XX", ekXX},       {"binary", ek7Bit},
+      {"", ek7Bit}};
+  for (const auto& [name, kind] : encodings) {
+    EXPECT_EQ(Parse({std::string("Content-Transfer-Encoding: ") + name, ""})->EncodingKind, kind)
+        << name;
+  }
+  for (const auto& [type, kind] :
+       {std::pair{"multipart/x", pkMultipart}, std::pair{"Message/Rfc822", pkMessage},
+        std::pair{"application/pdf", pkBinary}}) {
+    EXPECT_EQ(Parse({std::string("Content-Type: ") + type, ""})->PrimaryKind, kind) << type;
+  }
+}
+
+TEST(ParsePartHeader, FileNameIsDecodedAndLosesItsPath) {
+  auto encoded = Parse(
+      {"Content-Type: application/octet-stream",
+       "Content-Disposition: attachment; FileName=\"=?ISO-8859-1?Q?C:\\dir\\caf=E9.txt?=\"", ""});
+  encoded->TargetCharset = csISO_8859_1;
+  encoded->ParsePartHeader();
+  EXPECT_EQ(encoded->FileName, "caf\xe9.txt");
+
+  // The second byte of 表 (95 5C) is no path separator in a Shift_JIS name.
+  auto sjis = Parse({"Content-Type: application/octet-stream; name=\"d:\\x\\\x95\x5c.txt\"", ""});
+  sjis->TargetCharset = csCP932;
+  sjis->ParsePartHeader();
+  EXPECT_EQ(sjis->FileName, "\x95\x5c.txt");
+  sjis->TargetCharset = csISO_8859_1;
+  sjis->ParsePartHeader();
+  EXPECT_EQ(sjis->FileName, ".txt");
+}
+
+TEST(ParseLines, SplitsAMultipartAtItsBoundaries) {
+  auto part = Parse({"Content-Type: multipart/mixed; boundary=\"b\"", "", "preamble", "--b  ",
+                     "Content-Type: text/plain", "", "one", "--b", "two", "--b--", "after"});
+  EXPECT_EQ(part->Preamble.lines(), Lines{"preamble"});
+  ASSERT_EQ(part->SubPartCount(), 2);
+  EXPECT_EQ(part->SubPartAt(0)->Headers.lines(), Lines{"Content-Type: text/plain"});
+  EXPECT_EQ(part->SubPartAt(0)->Body.lines(), Lines{"one"});
+  EXPECT_EQ(part->SubPartAt(1)->Headers.lines(), Lines{"two"});  // no blank line: all header
+  EXPECT_EQ(part->SubPartAt(1)->NestLevel, 1);
+  EXPECT_EQ(part->SubPartAt(2), nullptr);
+  EXPECT_EQ(part->SubPartAt(-1), nullptr);
+  EXPECT_EQ(part->Body.lines(), Lines{"after"});  // text after the closing boundary
+  EXPECT_TRUE(part->Epilogue.empty());
+  EXPECT_EQ(part->Lines.size(), 11u);  // the part's own lines stay
+
+  // A line that merely begins with the boundary ends a sub-part; only the exact closing line
+  // ends the sequence.
+  auto prefixed = Parse({"Content-Type: multipart/mixed; boundary=b", "", "--b", "", "x", "--bogus",
+                         "", "y", "--b--x", "", "z", "--b--"});
+  ASSERT_EQ(prefixed->SubPartCount(), 3);
+  EXPECT_EQ(prefixed->SubPartAt(1)->Body.lines(), Lines{"y"});
+  EXPECT_EQ(prefixed->SubPartAt(2)->Body.lines(), Lines{"z"});
+  EXPECT_TRUE(prefixed->Body.empty());
+
+  // The closing line as the first boundary: everything is preamble, and one empty sub-part.
+  auto closed_first = Parse({"Content-Type: multipart/mixed; boundary=b", "", "a", "--b--", "c"});
+  EXPECT_EQ(closed_first->Preamble.lines(), (Lines{"a", "--b--", "c"}));
+  ASSERT_EQ(closed_first->SubPartCount(), 1);
+  EXPECT_TRUE(closed_first->SubPartAt(0)->Headers.empty());
+  EXPECT_TRUE(closed_first->SubPartAt(0)->Body.empty());
+
+  // Without a boundary parameter a line "--" ends the preamble and any "--" line a sub-part.
+  auto no_boundary =
+      Parse({"Content-Type: multipart/mixed", "", "p", "--", "", "a", "--x", "", "b"});
+  EXPECT_EQ(no_boundary->Boundary, "");
+  EXPECT_EQ(no_boundary->Preamble.lines(), Lines{"p"});
+  ASSERT_EQ(no_boundary->SubPartCount(), 2);
+  EXPECT_EQ(no_boundary->SubPartAt(1)->Body.lines(), Lines{"b"});
+
+  // A missing closing boundary leaves the rest in the last sub-part.
+  auto unclosed = Parse({"Content-Type: multipart/mixed; boundary=b", "", "--b", "", "a", "b"});
+  ASSERT_EQ(unclosed->SubPartCount(), 1);
+  EXPECT_EQ(unclosed->SubPartAt(0)->Body.lines(), (Lines{"a", "b"}));
+}
+
+TEST(ParseLines, AnEnclosedMessageKeepsItsEmptyLines) {
+  auto part = Parse({"Content-Type: message/rfc822", "", "", "  ", "Subject: inner  ", "", "first",
+                     "", "", "last \t"});
+  ASSERT_EQ(part->SubPartCount(), 1);
+  const TMimePart& inner = *part->SubPartAt(0);
+  EXPECT_EQ(inner.Headers.lines(), Lines{"Subject: inner"});
+  EXPECT_EQ(inner.Body.lines(), (Lines{"first", "", "", "last"}));
+  EXPECT_TRUE(part->Body.empty());
+
+  part->BuildLines();
+  EXPECT_EQ(part->Lines.lines(), (Lines{"Content-Type: message/rfc822", "", "Subject: inner", "",
+                                        "first", "", "", "last"}));
+}
+
+TEST(ParseLines, NestingStopsAtTheLimitWithoutLosingLines) {
+  Lines source;
+  for (int level = 0; level < 3; ++level) {
+    source.push_back("Content-Type: multipart/mixed; boundary=\"b" + std::to_string(level) + "x\"");
+    source.push_back("");
+    source.push_back("--b" + std::to_string(level) + "x");
+  }
+  source.push_back("");
+  source.push_back("leaf");
+  for (int level = 2; level >= 0; --level) source.push_back("--b" + std::to_string(level) + "x--");
+
+  auto full = Parse(source);
+  ASSERT_EQ(full->SubPartCount(), 1);
+  ASSERT_EQ(full->SubPartAt(0)->SubPartCount(), 1);
+  EXPECT_EQ(full->SubPartAt(0)->SubPartAt(0)->SubPartAt(0)->Body.lines(), Lines{"leaf"});
+  full->BuildLines();
+  EXPECT_EQ(full->Lines.lines(), source);
+
+  auto limited = Parse(source);
+  limited->MaxNestLevel = 0;
+  limited->ParseLines();
+  EXPECT_FALSE(limited->CanNestSubPart());
+  EXPECT_EQ(limited->SubPartCount(), 0);
+  EXPECT_EQ(limited->Body.size(), 12u);  // everything below the header block
+  limited->BuildLines();
+  EXPECT_EQ(limited->Lines.lines(), source);
+
+  TMimePart deep;
+  deep.NestLevel = kNestLevelBound - 1;
+  deep.Lines = StringList(source);
+  deep.ParseLines();
+  ASSERT_EQ(deep.SubPartCount(), 1);
+  const TMimePart& last = *deep.SubPartAt(0);
+  EXPECT_EQ(last.NestLevel, kNestLevelBound);
+  EXPECT_EQ(last.SubPartCount(), 0);
+  EXPECT_EQ(last.PrimaryKind, pkMultipart);
+  EXPECT_EQ(last.Body.size(), 8u);  // everything below its header block, untouched
+  deep.BuildLines();
+  EXPECT_EQ(deep.Lines.lines(), source);
+}
+
+TEST(DecodeBody, TransferDecodesThenConvertsText) {
+  auto qp = Parse({"Content-Type: text/plain; charset=iso-8859-1",
+                   "Content-Transfer-Encoding: quoted-printable", "",
+                   "caf=E9 and a very=", " long line", "second"});
+  qp->TargetCharset = csUTF_8;
+  EXPECT_EQ(Decoded(*qp), "caf\xc3\xa9 and a very long line\r\nsecond\r\n");
+  EXPECT_EQ(qp->DecodedData.Position(), 0u);
+
+  auto b64 =
+      Parse({"Content-Type: image/gif", "Content-Transfer-Encoding: base64", "", "R0lG", "ODlh"});
+  b64->TargetCharset = csUTF_8;
+  EXPECT_EQ(Decoded(*b64), "GIF89a");  // binary content is never converted
+
+  auto uu = Parse({"Content-Type: application/octet-stream", "Content-Transfer-Encoding: x-uue", "",
+                   "begin 644 abc", "#86)C", "`", "end"});
+  EXPECT_EQ(Decoded(*uu), "abc");
+  auto xx = Parse({"Content-Type: application/octet-stream", "Content-Transfer-Encoding: x-xx", "",
+                   "-ME", "+"});
+  EXPECT_EQ(Decoded(*xx), "a");
+
+  auto eight = Parse({"Content-Type: text/plain; charset=Shift_JIS",
+                      "Content-Transfer-Encoding: 8bit", "", "\x82\xa0", "", "x"});
+  eight->TargetCharset = csSHIFT_JIS;
+  EXPECT_EQ(Decoded(*eight), "\x82\xa0\r\n\r\nx\r\n");
+}
+
+TEST(DecodeBody, HtmlThatNamesItsCharsetIsNotConverted) {
+  const Lines head = {"Content-Type: text/html; charset=iso-8859-1", ""};
+  auto with_meta =
+      Parse({head[0], head[1], "<html><head>",
+             "<META Http-Equiv=\"content-type\" content=\"text/html\">", "</head>", "\xe9"});
+  with_meta->TargetCharset = csUTF_8;
+  EXPECT_EQ(Decoded(*with_meta).back(), '\n');
+  EXPECT_NE(with_meta->DecodedData.Bytes().find("\r\n\xe9\r\n"), std::string::npos);
+
+  auto meta_after_head =
+      Parse({head[0], head[1], "<head></head>", "<meta http-equiv=\"Content-Type\">", "\xe9"});
+  meta_after_head->TargetCharset = csUTF_8;
+  EXPECT_NE(Decoded(*meta_after_head).find("\xc3\xa9"), std::string::npos);
+
+  auto plain_with_meta = Parse(
+      {"Content-Type: text/plain; charset=iso-8859-1", "", "http-equiv content-type", "\xe9"});
+  plain_with_meta->TargetCharset = csUTF_8;
+  EXPECT_NE(Decoded(*plain_with_meta).find("\xc3\xa9"), std::string::npos);
+}
+
+TEST(EncodeBody, CutsQuotedPrintableLinesAndKeepsEmptyLines) {
+  TMimePart part;
+  part.SetPrimaryType("text");
+  part.CharsetCode = csISO_8859_1;
+  part.TargetCharset = csISO_8859_1;
+  part.EncodingKind = ekQuotedPrintable;
+  SetContent(part, std::string(200, 'a') + "\r\n\r\n\r\nx=y\tz\r\n\r\n");
+  part.EncodeBody();
+  EXPECT_EQ(part.Body.lines(), (Lines{std::string(78, 'a') + "=", std::string(78, 'a') + "=",
+                                      std::string(44, 'a'), "", "", "x=3Dy=09z", ""}));
+
+  // A zero byte is data, not the end of the text.
+  SetContent(part, std::string("a\0b", 3));
+  part.EncodeBody();
+  EXPECT_EQ(part.Body.lines(), Lines{"a=00b"});
+
+  SetContent(part, "");
+  part.EncodeBody();
+  EXPECT_TRUE(part.Body.empty());
+}
+
+TEST(EncodeBody, ConvertsTextToItsCharsetAndEncodesBase64) {
+  TMimePart binary;
+  binary.SetPrimaryType("application");
+  binary.EncodingKind = ekBase64;
+  std::string data(200, '\0');
+  for (std::size_t k = 0; k < data.size(); ++k) data[k] = static_cast<char>(k * 7);
+  SetContent(binary, data);
+  binary.EncodeBody();
+  ASSERT_EQ(binary.Body.size(), 4u);
+  EXPECT_EQ(binary.Body[0].size(), 72u);
+  EXPECT_EQ(binary.Body[2].size(), 72u);
+  EXPECT_EQ(binary.Body[3].size(), 52u);
+  EXPECT_EQ(Decoded(binary), data);
+
+  // A text part is converted as a whole: no two-byte character is split between the
+  // conversions of two lines, and the byte order mark leads the first line.
+  TMimePart text;
+  text.SetPrimaryType("text");
+  text.TargetCharset = csUTF_8;
+  text.CharsetCode = csISO_8859_1;
+  text.EncodingKind = ekBase64;
+  std::string accents = "a";
+  for (int k = 0; k < 60; ++k) accents += "\xc3\xa9";
+  SetContent(text, accents);
+  text.EncodeBody();
+  EXPECT_EQ(text.Body[0].size(), 72u);
+  text.TargetCharset = csISO_8859_1;
+  EXPECT_EQ(Decoded(text), "a" + std::string(60, '\xe9'));
+  text.CharsetCode = csUTF_8;
+  SetContent(text, "a\xe9");
+  text.EncodeBody();
+  EXPECT_EQ(Base64Decode(text.Body[0]),
+            "\xef\xbb\xbf"
+            "a\xc3\xa9");
+
+  TMimePart uu;
+  uu.SetPrimaryType("application");
+  uu.SetTransferEncoding("x-uuencode");
+  SetContent(uu, "abc");
+  uu.EncodeBody();
+  EXPECT_EQ(uu.EncodingKind, ekBase64);
+  EXPECT_EQ(uu.TransferEncoding, "base64");
+  EXPECT_EQ(uu.Body.lines(), Lines{"YWJj"});
+}
+
+TEST(EncodeBody, BinaryQuotedPrintableEndsWithASoftBreak) {
+  TMimePart part;
+  part.SetPrimaryType("application");
+  part.EncodingKind = ekQuotedPrintable;
+  SetContent(part, "line\r\nend");
+  part.EncodeBody();
+  EXPECT_EQ(part.Body.lines(), Lines{"line=0D=0Aend="});
+  EXPECT_EQ(Decoded(part), "line\r\nend");
+  SetContent(part, "");
+  part.EncodeBody();
+  EXPECT_EQ(part.Body.lines(), Lines{"="});
+  EXPECT_EQ(Decoded(part), "");
+}
+
+TEST(EncodeBody, RandomContentDecodesBack) {
+  std::mt19937 random(11);
+  for (int round = 0; round < 60; ++round) {
+    std::string data(random() % 3000, ' ');
+    for (char& c : data) {
+      const unsigned pick = random() % 6;
+      c = pick == 0 ? ' ' : pick == 1 ? '=' : static_cast<char>(random() % 256);
+    }
+    for (const EncodingKind kind : {ekQuotedPrintable, ekBase64}) {
+      TMimePart part;
+      part.SetPrimaryType("application");
+      part.EncodingKind = kind;
+      SetContent(part, data);
+      part.EncodeBody();
+      for (const std::string& line : part.Body) {
+        ASSERT_LE(line.size(), 79u);
+        ASSERT_EQ(line.find_first_of("\r\n"), std::string::npos);
+      }
+      ASSERT_EQ(Decoded(part), data);
+    }
+  }
+}
+
+TEST(BuildPartHeader, WritesTheContentLinesInTheirOrder) {
+  TMimePart part;
+  part.SetPrimaryType("text");
+  part.SubType = "plain";
+  part.CharsetCode = csISO_2022_JP;
+  part.EncodingKind = ekQuotedPrintable;
+  part.Disposition = "INLINE";
+  part.Description = "Message text";
+  part.BuildPartHeader();
+  EXPECT_EQ(part.Headers.lines(),
+            (Lines{"Content-type: text/plain; charset=ISO-2022-JP",
+                   "Content-Transfer-Encoding: Quoted-printable", "Content-Disposition: inline",
+                   "Content-Description: Message text"}));
+
+  TMimePart binary;
+  binary.SetPrimaryType("application");
+  binary.EncodingKind = ekBase64;
+  binary.TargetCharset = csISO_8859_1;
+  binary.FileName = "r\xe9sum\xe9.pdf";
+  binary.Disposition = "attachment";
+  binary.ContentId = "<c@x>";
+  binary.BuildPartHeader();
+  EXPECT_EQ(binary.SubType, "octet-stream");
+  EXPECT_EQ(
+      binary.Headers.lines(),
+      (Lines{"Content-type: application/octet-stream; name=\"=?ISO-8859-1?Q?r=E9sum=E9.pdf?=\"",
+             "Content-Transfer-Encoding: Base64", "Content-ID: <c@x>",
+             "Content-Disposition: attachment; FileName=\"=?ISO-8859-1?Q?r=E9sum=E9.pdf?=\""}));
+
+  TMimePart message;
+  message.SetPrimaryType("message");
+  message.BuildPartHeader();
+  EXPECT_EQ(message.Headers.lines(), Lines{"Content-type: message/rfc822"});
+
+  TMimePart uu;
+  uu.SetPrimaryType("application");
+  uu.EncodingKind = ekUU;
+  uu.BuildPartHeader();
+  EXPECT_EQ(uu.Headers[1], "Content-Transfer-Encoding: x-uuencode");
+}
+
+TEST(BuildLines, WritesHeaderPreambleSubPartsEpilogueAndBody) {
+  TMimePart part;
+  part.SetPrimaryType("multipart");
+  part.Boundary = "B";
+  part.Headers.push_back("Content-type: multipart/mixed; boundary=\"B\"");
+  part.Headers.push_back("");  // an empty entry would end the header block: it is left out
+  part.Headers.push_back("X-Broken: a\r\nInjected: b");
+  part.Preamble.push_back("pre");
+  part.Epilogue.push_back("epi");
+  part.Body.push_back("body");
+  for (const char* text : {"one", "two"}) {
+    TMimePart* sub = part.NewSubPart();
+    sub->Headers.push_back(std::string("X-Sub: ") + text);
+    sub->Body.push_back(text);
+  }
+  part.BuildLines();
+  EXPECT_EQ(part.Lines.lines(),
+            (Lines{"Content-type: multipart/mixed; boundary=\"B\"", "X-Broken: a  Injected: b", "",
+                   "pre", "--B", "X-Sub: one", "", "one", "--B", "X-Sub: two", "", "two", "--B--",
+                   "epi", "body"}));
+}
+
+TEST(FoldHeaderLine, BreaksAtSemicolonCommaOrSpace) {
+  const std::string semicolon = std::string(58, 'a') + "; " + std::string(40, 'b');
+  EXPECT_EQ(FoldHeaderLine(semicolon, 78),
+            (Lines{std::string(58, 'a') + ";", " " + std::string(40, 'b')}));
+  const std::string comma =
+      std::string(50, 'a') + ", " + std::string(10, 'b') + " " + std::string(30, 'c');
+  EXPECT_EQ(
+      FoldHeaderLine(comma, 78),
+      (Lines{std::string(50, 'a') + ",", " " + std::string(10, 'b') + " " + std::string(30, 'c')}));
+  const std::string spaces = std::string(70, 'a') + " " + std::string(20, 'b');
+  EXPECT_EQ(FoldHeaderLine(spaces, 78), (Lines{std::string(70, 'a'), " " + std::string(20, 'b')}));
+  // No break within the limit: the line runs to the next blank.
+  const std::string long_word = std::string(100, 'a') + " b\tc";
+  EXPECT_EQ(FoldHeaderLine(long_word, 78), (Lines{std::string(100, 'a'), " b\tc"}));
+  EXPECT_EQ(FoldHeaderLine(std::string(77, 'a'), 78), Lines{std::string(77, 'a')});
+  EXPECT_EQ(FoldHeaderLine("", 78), Lines{""});
+
+  // Unfolding gives the field back when its breaks are single spaces.
+  std::mt19937 random(3);
+  for (int round = 0; round < 200; ++round) {
+    std::string field = "X-Field:";
+    const int words = static_cast<int>(random() % 40);
+    for (int k = 0; k < words; ++k) {
+      field += random() % 3 == 0 ? "; " : random() % 2 == 0 ? ", " : " ";
+      field += std::string(1 + random() % 30, static_cast<char>('a' + random() % 26));
+    }
+    const StringList folded(FoldHeaderLine(field, 78));
+    std::size_t index = 0;
+    ASSERT_EQ(ReadFoldedHeader(folded, index), field);
+    ASSERT_EQ(index, folded.size());
+  }
+}
+
+TEST(CutQuotedPrintableLines, EndsLinesBeforeAnEscapeOrABlank) {
+  EXPECT_EQ(CutQuotedPrintableLines("", 78), Lines{""});
+  EXPECT_EQ(CutQuotedPrintableLines(std::string(77, 'a'), 78), Lines{std::string(77, 'a')});
+  EXPECT_EQ(CutQuotedPrintableLines(std::string(78, 'a'), 78), Lines{std::string(78, 'a')});
+  const std::string escapes = std::string(75, 'a') + "=E3=81=82";
+  EXPECT_EQ(CutQuotedPrintableLines(escapes, 78), (Lines{std::string(75, 'a') + "=", "=E3=81=82"}));
+  const std::string blank = std::string(70, 'a') + " " + std::string(20, 'b');
+  EXPECT_EQ(CutQuotedPrintableLines(blank, 78),
+            (Lines{std::string(70, 'a') + "=", " " + std::string(20, 'b')}));
+  // An escape in front is no place to cut: the line takes the limit.
+  const std::string leading = "=E3" + std::string(90, 'a');
+  EXPECT_EQ(CutQuotedPrintableLines(leading, 78)[0], "=E3" + std::string(75, 'a') + "=");
+  // Absurd limits still make progress and never split an escape.
+  EXPECT_EQ(CutQuotedPrintableLines("=E3=81", 0), (Lines{"=E3=", "=81"}));
+}
+
+TEST(MakeBoundary, IsFreshEachTime) {
+  const std::string first = MakeBoundary();
+  const std::string second = MakeBoundary();
+  EXPECT_NE(first, second);
+  EXPECT_NE(first.substr(0, 8), second.substr(0, 8));  // the tick differs at least
+  for (const std::string& boundary : {first, second}) {
+    ASSERT_EQ(boundary.size(), 37u);
+    EXPECT_EQ(boundary.substr(8, 1), "_");
+    EXPECT_EQ(boundary.substr(17), "_Pictolumen_boundary");
+    EXPECT_EQ(boundary.substr(0, 17).find_first_not_of("0123456789ABCDEF_"), std::string::npos);
+  }
+}
+
+TEST(TMimePart, ClearKeepsLinesAndSettingsAndDeepTreesDieQuietly) {
+  TMimePart part;
+  part.Lines.push_back("kept");
+  part.DefaultCharset = "UTF-8";
+  part.MaxLineLength = 60;
+  part.SetPrimaryType("multipart");
+  part.Boundary = "b";
+  part.Body.push_back("gone");
+  TMimePart* sub = part.NewSubPart();
+  EXPECT_EQ(sub->DefaultCharset, "UTF-8");
+  EXPECT_EQ(sub->MaxLineLength, 78);
+  part.Clear();
+  EXPECT_EQ(part.Lines.lines(), Lines{"kept"});
+  EXPECT_EQ(part.DefaultCharset, "UTF-8");
+  EXPECT_EQ(part.MaxLineLength, 60);
+  EXPECT_EQ(part.PrimaryKind, pkText);
+  EXPECT_TRUE(part.Boundary.empty());
+  EXPECT_TRUE(part.Body.empty());
+  EXPECT_EQ(part.SubPartCount(), 0);
+
+  // A chain far deeper than the stack could recurse: building stops at the bound, destroying
+  // takes no recursion.
+  auto root = std::make_unique<TMimePart>();
+  TMimePart* at = root.get();
+  for (int level = 0; level < 100000; ++level) {
+    at->SetPrimaryType("multipart");
+    at->Boundary = "b";
+    at = at->NewSubPart();
+  }
+  root->BuildLines();
+  EXPECT_EQ(root->Lines.size(), 3u * kNestLevelBound + 1);
+  root.reset();
+}
+
+}  // namespace
+}  // namespace pictolumen
