@@ -1,9 +1,12 @@
 // The fifteen functions the host calls. None lets an exception reach the host.
 #include <cstdint>
+#include <memory>
 
+#include "platform/settings_dialog.h"
 #include "plugin/host_api.h"
 #include "plugin/library_state.h"
 #include "plugin/plugin_shell.h"
+#include "settings/config_model.h"
 
 using pictolumen::PluginStarted;
 
@@ -42,7 +45,14 @@ PL_EXPORT std::intptr_t PL_STDCALL BKC_OnSend(const char*) { return 0; }
 
 PL_EXPORT std::intptr_t PL_STDCALL BKC_OnFinishRetrieve(std::intptr_t) { return 0; }
 
-PL_EXPORT std::intptr_t PL_STDCALL BKC_OnPlugInSetup(void*) { return 1; }
+PL_EXPORT std::intptr_t PL_STDCALL BKC_OnPlugInSetup(void*) {
+  if (!PluginStarted()) return 1;
+  try {
+    pictolumen::platform::OpenSettingsDialog(std::make_unique<pictolumen::TfrmConfig>());
+  } catch (...) {
+  }
+  return 1;
+}
 
 PL_EXPORT std::intptr_t PL_STDCALL BKC_OnPlugInInfo(char* record) {
   if (!PluginStarted() || !record) return 0;

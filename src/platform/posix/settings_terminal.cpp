@@ -1,0 +1,82 @@
+#include "platform/posix/settings_terminal.h"
+
+#include <charconv>
+#include <iostream>
+#include <string>
+
+#include "common/text.h"
+#include "platform/platform.h"
+
+namespace pictolumen::platform {
+namespace {
+
+void ShowError(const SettingsDialogModel& model, const std::string& error, std::ostream& out) {
+  out << "[" << AnsiToUtf8(model.Text(DialogText::kErrorCaption)) << "] " << AnsiToUtf8(error)
+      << "\n";
+}
+
+// The parts of the form that do not change: caption, introduction and link.
+void ShowHeading(const SettingsDialogModel& model, std::ostream& out) {
+  out << "== " << AnsiToUtf8(model.Text(DialogText::kCaption)) << " ==\n"
+      << AnsiToUtf8(model.Text(DialogText::kIntro))
+      << AnsiToUtf8(model.Text(DialogText::kLinkCaption)) << ": "
+      << AnsiToUtf8(model.Text(DialogText::kLinkUrl)) << "\n";
+}
+
+// The controls with their current state, and the prompt.
+void ShowControls(const SettingsDialogModel& model, std::ostream& out) {
+  out << (model.Enabled() ? "[x] " : "[ ] ") << AnsiToUtf8(model.Text(DialogText::kEnableCheckBox))
+      << "\n"
+      << AnsiToUtf8(model.Text(DialogText::kSkinLabel)) << "\n";
+  const auto skins = model.SkinNames();
+  const auto selected = model.SelectedSkin();
+  for (std::size_t i = 0; i < skins.size(); ++i) {
+    out << "  " << (selected == i ? "(*) " : "( ) ") << i + 1 << " " << AnsiToUtf8(skins[i])
+        << "\n";
+  }
+  out << "e: toggle the check box, 1-" << skins.size()
+      << ": choose a skin, o: " << AnsiToUtf8(model.Text(DialogText::kOkButton))
+      << ", c: " << AnsiToUtf8(model.Text(DialogText::kCancelButton)) << "\n> " << std::flush;
+}
+
+// The 1-based skin number `command` names, or nothing.
+std::optional<std::size_t> SkinNumber(const std::string& command, std::size_t count) {
+  std::size_t number = 0;
+  const auto [end, error] =
+      std::from_chars(command.data(), command.data() + command.size(), number);
+  if (error != std::errc() || end != command.data() + command.size()) return std::nullopt;
+  if (number < 1 || number > count) return std::nullopt;
+  return number - 1;
+}
+
+}  // namespace
+
+void RunSettingsTerminal(SettingsDialogModel& model, std::istream& in, std::ostream& out) {
+  if (const auto error = model.OnShow()) ShowError(model, *error, out);
+  ShowHeading(model, out);
+  ShowControls(model, out);
+  for (std::string line; std::getline(in, line); ShowControls(model, out)) {
+    const std::string command = Trim(line);
+    if (command == "o") {
+      const auto error = model.OnOk();
+      if (!error) return;
+      ShowError(model, *error, out);
+    } else if (command == "c") {
+      model.OnCancel();
+      return;
+    } else if (command == "e") {
+      model.SetEnabled(!model.Enabled());
+    } else if (const auto skin = SkinNumber(command, model.SkinNames().size())) {
+      model.SelectSkin(skin);
+    } else if (!command.empty()) {
+      out << "? " << command << "\n";
+    }
+  }
+  out << "\n";
+}
+
+void OpenSettingsDialog(std::unique_ptr<SettingsDialogModel> model) {
+  if (model) RunSettingsTerminal(*model, std::cin, std::cout);
+}
+
+}  // namespace pictolumen::platform
