@@ -27,7 +27,15 @@ PL_EXPORT std::intptr_t PL_STDCALL BKC_OnMenuInit(void*, void* menu, std::intptr
 
 PL_EXPORT std::intptr_t PL_STDCALL BKC_OnOpenFolder(const char*) { return 0; }
 
-PL_EXPORT std::intptr_t PL_STDCALL BKC_OnOpenMail(const char*) { return 0; }
+PL_EXPORT std::intptr_t PL_STDCALL BKC_OnOpenMail(const char*) {
+  if (!PluginStarted()) return 0;
+  try {
+    pictolumen::OpenMail();
+  } catch (...) {
+    // The mail is shown unchanged: the host was not handed any source.
+  }
+  return 0;
+}
 
 PL_EXPORT std::intptr_t PL_STDCALL BKC_OnEveryMinute() { return 0; }
 

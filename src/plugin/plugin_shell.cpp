@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <string_view>
 
+#include "emoji/open_mail_pipeline.h"
 #include "platform/platform.h"
 #include "plugin/host_api.h"
 
@@ -53,6 +54,16 @@ void AddMenuEntry(void* menu, std::intptr_t kind) {
   void* submenu = platform::SubMenu(menu, kPlugInSubmenuPosition);
   const std::intptr_t command = HostApi->RegisterCommand(kPluginName, 0, &OnMenuCommand);
   if (submenu) platform::AppendMenuItem(submenu, static_cast<unsigned>(command), kPluginName);
+}
+
+void OpenMail() {
+  OpenMailHost host;
+  host.GetSource = [] {
+    const char* source = HostApi->GetSource(nullptr);
+    return std::string(source ? source : "");
+  };
+  host.SetSource = [](const std::string& source) { HostApi->SetSource("TEMP", source.c_str()); };
+  RunOpenMailPipeline(host);
 }
 
 std::intptr_t PL_STDCALL OnMenuCommand(void* window, std::intptr_t) {

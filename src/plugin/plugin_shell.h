@@ -30,6 +30,10 @@ void FillPluginInfo(char* record);
 // appends "Pictolumen" to the fifth submenu of `menu` (nothing is appended when it has none).
 void AddMenuEntry(void* menu, std::intptr_t kind);
 
+// The open-mail event: runs the open-mail pipeline with the host's GetSource and SetSource
+// ("TEMP"). Errors propagate; the host is then not handed any source.
+void OpenMail();
+
 // The registered menu command: the message box "Message from Pictolumen".
 std::intptr_t PL_STDCALL OnMenuCommand(void* window, std::intptr_t parameter);
 

@@ -1,0 +1,38 @@
+// TMimeMessEmoji: the plug-in's own message. It tells whether a mail comes from a handset of
+// the mobile carrier and makes the two alternatives of the rewritten mail, a plain-text part
+// and an HTML part.
+#pragma once
+
+#include <string_view>
+
+#include "common/string_list.h"
+#include "mime/mime_mess.h"
+
+namespace pictolumen {
+
+// The carrier's handset mail domain; a sender is the carrier's when "@" + this stands in From.
+inline constexpr char kCarrierMailDomain[] = "ezweb.ne.jp";
+
+class TMimeMessEmoji : public TMimeMess {
+ public:
+  // True when the decoded From value contains "@ezweb.ne.jp", byte for byte with letter case
+  // significant, anywhere (a display name included).
+  bool IsFromCarrier() const;
+
+  // A new last sub-part of `parent` (the cleared root part when null) holding `text` as
+  // text/plain or text/html, description "Message text" or "HTML text", disposition inline,
+  // charset ISO-2022-JP, quoted-printable: the text is split into lines at CR LF, CR or LF (a
+  // zero byte ends it), each line is followed by CR LF, and the body and header are built.
+  TMimePart* AddPlainTextPart(std::string_view text, TMimePart* parent);
+  TMimePart* AddHtmlTextPart(std::string_view text, TMimePart* parent);
+
+  // The same from lines that are already split.
+  TMimePart* AddPlainTextPartLines(const StringList& lines, TMimePart* parent);
+  TMimePart* AddHtmlTextPartLines(const StringList& lines, TMimePart* parent);
+
+ private:
+  TMimePart* AddTextPartLines(const StringList& lines, TMimePart* parent,
+                              std::string_view subtype, std::string_view description);
+};
+
+}  // namespace pictolumen

@@ -1,0 +1,277 @@
+#!/usr/bin/env python3
+"""Opens every sample mail through the stand-in host, natively or under Wine, and reads the
+rewritten message back with an independent MIME reader, Python's email package.
+
+Usage: open_mail_test.py --host HOST --plugin PLUGIN --skins SKIN_FOLDER --examples DIR
+                         --data au-emoji.tsv [--wine WINE-RUN]
+
+Each scenario gets a fresh copy of the plug-in and its skins in a temporary folder, so that the
+settings file beside it starts absent; natively the image cache goes to a temporary TMPDIR."""
+import argparse
+import email
+import email.header
+import email.policy
+import os
+import pathlib
+import quopri
+import re
+import shutil
+import subprocess
+import sys
+import tempfile
+import unittest
+
+ARGS = None
+
+
+# ---- Independent reading of the sample mails -------------------------------------------------
+
+def load_emoji_table():
+    by_jis, by_sjis, names = {}, {}, {}
+    for line in pathlib.Path(ARGS.data).read_text(encoding="utf-8").splitlines():
+        if not line or line.startswith("#") or line.startswith("number"):
+            continue
+        number, name, jis, _, sjis = line.split("\t")[:5]
+        by_jis[bytes.fromhex(jis)] = int(number)
+        by_sjis[bytes.fromhex(sjis)] = int(number)
+        names[int(number)] = name.encode("cp932")
+    return by_jis, by_sjis, names
+
+
+def jis_to_sjis(data):
+    """JIS (ISO-2022-JP) to Shift_JIS by the standard row/cell arithmetic, rows beyond JIS X 0208
+    included, as the carrier's emoji need."""
+    out, i, double = bytearray(), 0, False
+    while i < len(data):
+        if data[i] == 0x1B:
+            if i + 1 < len(data):
+                double = data[i + 1] == 0x24
+            i += 3
+            continue
+        if not double:
+            out.append(data[i])
+            i += 1
+            continue
+        if i + 1 >= len(data):
+            out.append(data[i])
+            break
+        j1, j2 = data[i], data[i + 1]
+        s1 = ((j1 + 1) >> 1) + (0x70 if j1 <= 0x5E else 0xB0)
+        if j1 % 2 == 0:
+            s2 = j2 + 0x7E
+        else:
+            s2 = j2 + (0x1F if j2 <= 0x5F else 0x20)
+        out += bytes([s1 & 0xFF, s2 & 0xFF])
+        i += 2
+    return bytes(out)
+
+
+def emoji_in_sjis(text, by_sjis_key):
+    """Numbers of the emoji found walking Shift_JIS text by characters."""
+    found, i = [], 0
+    while i < len(text):
+        b = text[i]
+        if (0x81 <= b <= 0x9F or 0xE0 <= b <= 0xFC) and i + 1 < len(text):
+            key = text[i:i + 2]
+            if key in by_sjis_key:
+                found.append(by_sjis_key[key])
+            i += 2
+        else:
+            i += 1
+    return found
+
+
+def escape(text):
+    return (text.replace(b"&", b"&amp;").replace(b"<", b"&lt;").replace(b">", b"&gt;")
+            .replace(b'"', b"&quot;"))
+
+
+def raw_header(raw, name):
+    match = re.search(rb"^" + name + rb":(.*(?:\r\n[ \t].*)*)", raw, re.M | re.I)
+    return match.group(1) if match else b""
+
+
+def decoded_header_bytes(value):
+    return b"".join(part if isinstance(part, bytes) else part.encode("ascii")
+                    for part, _ in email.header.decode_header(value.decode("ascii")))
+
+
+def original_body(raw):
+    head, _, body = raw.partition(b"\r\n\r\n")
+    if re.search(rb"^Content-Transfer-Encoding:\s*quoted-printable", head, re.M | re.I):
+        body = quopri.decodestring(body)
+    return body.replace(b"\r\n", b"\n")
+
+
+# ---- Running the host -----------------------------------------------------------------------
+
+class Installation:
+    """A fresh copy of the plug-in and its skins, and a private temporary folder."""
+
+    def __init__(self):
+        self.root = pathlib.Path(tempfile.mkdtemp(prefix="pl-e2e-"))
+        self.plugin = self.root / pathlib.Path(ARGS.plugin).name
+        shutil.copy(ARGS.plugin, self.plugin)
+        shutil.copytree(ARGS.skins, self.root / "Pictolumen_SKIN")
+        self.temp = self.root / "temp"
+        self.temp.mkdir()
+
+    def settings(self, **values):
+        lines = ["[Pictolumen]"] + [f"{k}={v}" for k, v in values.items()]
+        (self.plugin.with_suffix(".ini")).write_bytes("\r\n".join(lines).encode("cp932") + b"\r\n")
+
+    def open(self, mail):
+        out = self.root / "out.eml"
+        if out.exists():
+            out.unlink()
+        command = ([ARGS.wine] if ARGS.wine else []) + [
+            ARGS.host, "--plugin", str(self.plugin), "open", str(mail), "--out", str(out)]
+        env = dict(os.environ, TMPDIR=str(self.temp))
+        result = subprocess.run(command, capture_output=True, env=env, timeout=300)
+        if result.returncode != 0:
+            raise AssertionError(f"host failed ({result.returncode}): {result.stderr.decode(errors='replace')}")
+        status = result.stdout.decode().strip().splitlines()[-1]
+        return status, (out.read_bytes() if out.exists() else None)
+
+    def cleanup(self):
+        shutil.rmtree(self.root, ignore_errors=True)
+
+    def local_path(self, windows_or_posix_path):
+        if not ARGS.wine:
+            return pathlib.Path(windows_or_posix_path)
+        result = subprocess.run([ARGS.wine, "winepath", "-u", windows_or_posix_path],
+                                capture_output=True, timeout=120)
+        return pathlib.Path(result.stdout.decode().strip())
+
+
+def tree(part):
+    if part.is_multipart():
+        return (part.get_content_type(), [tree(p) for p in part.get_payload()])
+    return part.get_content_type()
+
+
+EMOJI_TREE = ("multipart/mixed", [("multipart/related", [("multipart/alternative",
+                                                           ["text/plain", "text/html"])])])
+
+
+class OpenMail(unittest.TestCase):
+    @classmethod
+    def setUpClass(cls):
+        cls.by_jis, cls.by_sjis, cls.names = load_emoji_table()
+        cls.by_sjis_mail = {jis_to_sjis(b"\x1b$B" + k): n for k, n in cls.by_jis.items()}
+
+    def setUp(self):
+        self.install = Installation()
+
+    def tearDown(self):
+        self.install.cleanup()
+
+    def convert(self, sample):
+        status, rewritten = self.install.open(pathlib.Path(ARGS.examples) / sample)
+        self.assertEqual(status, "rewritten")
+        self.assertIsNotNone(rewritten)
+        return email.message_from_bytes(rewritten, policy=email.policy.compat32)
+
+    def alternatives(self, message):
+        """The plain and HTML parts of a rewritten single-part mail."""
+        return message.get_payload()[0].get_payload()[0].get_payload()
+
+    def check_text_parts(self, plain, html):
+        self.assertEqual(plain["Content-Description"], "Message text")
+        self.assertEqual(html["Content-Description"], "HTML text")
+        for part in (plain, html):
+            self.assertEqual(part.get_content_charset(), "iso-2022-jp")
+            self.assertEqual(part["Content-Transfer-Encoding"].strip().lower(), "quoted-printable")
+
+    def check_pictures(self, page, expected_numbers):
+        tags = re.findall(rb'<img src="file://([^"]*?)(\d+)\.gif" alt="([^"]*)">', page)
+        self.assertEqual(sorted(int(n) for _, n, _ in tags), sorted(expected_numbers))
+        for folder, number, alt in tags:
+            self.assertEqual(alt, escape(self.names[int(number)]))
+            picture = self.install.local_path((folder + number + b".gif").decode("cp932"))
+            self.assertTrue(picture.read_bytes().startswith(b"GIF89a"), picture)
+
+    def expected_numbers(self, subject_sjis, body_sjis, table, skin="Simple"):
+        skin_text = (self.install.root / "Pictolumen_SKIN" / f"{skin}.html").read_bytes()
+        return (emoji_in_sjis(subject_sjis, table) * skin_text.count(b"{Subject}") +
+                emoji_in_sjis(body_sjis, table) * skin_text.count(b"{Body}"))
+
+    def check_single_part_sample(self, sample):
+        raw = (pathlib.Path(ARGS.examples) / sample).read_bytes()
+        message = self.convert(sample)
+        self.assertEqual(tree(message), EMOJI_TREE)
+        plain, html = self.alternatives(message)
+        self.check_text_parts(plain, html)
+        body = original_body(raw)
+        # A reader of MIME gives the line break before a boundary line to the boundary, so the
+        # part's last line break is not part of what it reads.
+        self.assertEqual(plain.get_payload(decode=True).replace(b"\r\n", b"\n"),
+                         body[:-1] if body.endswith(b"\n") else body)
+
+        subject = jis_to_sjis(decoded_header_bytes(raw_header(raw, b"Subject"))).strip()
+        self.assertEqual(decoded_header_bytes(message["Subject"].encode("ascii")).strip(), subject)
+        page = html.get_payload(decode=True)
+        eight_bit = b"8bit" in raw_header(raw, b"Content-Transfer-Encoding").lower()
+        table = self.by_sjis if eight_bit else self.by_sjis_mail
+        self.check_pictures(page, self.expected_numbers(subject, jis_to_sjis(body), table))
+        self.assertIn(b"3&lt;5 &amp; &quot;quote&quot;", page)
+        self.assertNotIn(b'3<5 & "quote"', page)
+        return page
+
+    def test_jis_single_part(self):
+        self.check_single_part_sample("au-jis-single.eml")
+
+    def test_jis_quoted_printable(self):
+        self.check_single_part_sample("au-jis-qp.eml")
+
+    def test_shift_jis_8bit_shows_every_emoji(self):
+        page = self.check_single_part_sample("au-sjis-8bit.eml")
+        self.assertGreater(page.count(b"<img "), 5)
+
+    def test_multipart_keeps_its_parts_and_gains_one(self):
+        message = self.convert("au-jis-attachment.eml")
+        parts = message.get_payload()
+        self.assertEqual([tree(p) for p in parts], ["text/plain", "image/jpeg", EMOJI_TREE])
+        self.assertEqual(parts[1].get_filename(), "photo.jpg")
+        self.assertEqual(parts[1].get_payload(decode=True)[:2], b"\xff\xd8")
+        plain, html = parts[2].get_payload()[0].get_payload()[0].get_payload()
+        self.check_text_parts(plain, html)
+        self.assertEqual(plain.get_payload(decode=True).strip(), b"")
+
+    def test_mail_from_elsewhere_is_left_alone(self):
+        self.assertEqual(self.install.open(pathlib.Path(ARGS.examples) / "pc-jis-single.eml"),
+                         ("unchanged", None))
+
+    def test_switch_other_than_minus_one_turns_display_off(self):
+        for value in ("0", "1", "", "True"):
+            with self.subTest(value=value):
+                self.install.settings(chbIsEnable_Checked=value)
+                self.assertEqual(self.install.open(pathlib.Path(ARGS.examples) / "au-jis-single.eml"),
+                                 ("unchanged", None))
+
+    def skin_prefix(self, skin):
+        text = (self.install.root / "Pictolumen_SKIN" / f"{skin}.html").read_bytes()
+        return text[:min(i for i in (text.find(b"{Subject}"), text.find(b"{Body}")) if i >= 0)]
+
+    def page_of(self, message):
+        return self.alternatives(message)[1].get_payload(decode=True)
+
+    def test_chosen_skin_is_used_and_a_missing_one_falls_back_to_simple(self):
+        skins = sorted(p.stem for p in (self.install.root / "Pictolumen_SKIN").glob("*.html"))
+        other = next(s for s in skins if s != "Simple")
+        self.install.settings(SkinList_Seletced=other)
+        page = self.page_of(self.convert("au-jis-single.eml"))
+        prefix = self.skin_prefix(other)
+        self.assertTrue(page.startswith(prefix.split(b"<img src=\"")[0]))
+        self.install.settings(SkinList_Seletced="NoSuchSkin")
+        page = self.page_of(self.convert("au-jis-single.eml"))
+        self.assertTrue(page.startswith(self.skin_prefix("Simple").split(b"<img src=\"")[0]))
+
+
+if __name__ == "__main__":
+    parser = argparse.ArgumentParser()
+    for name in ("--host", "--plugin", "--skins", "--examples", "--data"):
+        parser.add_argument(name, required=True)
+    parser.add_argument("--wine")
+    ARGS, rest = parser.parse_known_args()
+    unittest.main(argv=[sys.argv[0]] + rest, verbosity=2)

@@ -1,0 +1,209 @@
+// The emoji message and the open-mail pipeline, driven with a host of the test's own. The
+// settings file and the skin folder sit beside this test program, as beside the plug-in.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <optional>
+
+#include "../emoji/emoji_test_support.h"
+#include "common/errors.h"
+#include "emoji/emoji_message.h"
+#include "emoji/open_mail_pipeline.h"
+#include "emoji/skin_page.h"
+#include "jtext/path_helpers.h"
+#include "mime/mime_mess.h"
+#include "platform/platform.h"
+#include "settings/ini_settings.h"
+
+namespace pictolumen {
+namespace {
+
+namespace fs = std::filesystem;
+
+// A mail from the carrier's handset with the emoji 太陽 (JIS 75 41) in subject and body.
+constexpr char kHandsetMail[] =
+    "From: =?ISO-2022-JP?B?GyRCQkBPOhsoQg==?= <taro@ezweb.ne.jp>\r\n"
+    "Subject: =?ISO-2022-JP?B?GyRCOiNGfHVBGyhC?=  \r\n"
+    "MIME-Version: 1.0\r\n"
+    "Content-Type: text/plain; charset=\"ISO-2022-JP\"\r\n"
+    "Content-Transfer-Encoding: 7bit\r\n"
+    "\r\n"
+    "\x1b$B$3$s$K$A$OuA\x1b(B\r\n"
+    "\r\n"
+    "<script>alert(1)</script>\r\n";
+
+struct Recorder {
+  std::string source;
+  std::optional<std::string> handed;
+  OpenMailHost Host() {
+    return {[this] { return source; }, [this](const std::string& s) { handed = s; }};
+  }
+};
+
+class PipelineTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    fs::remove(SettingsFilePath());
+    fs::remove_all(GetSkinFolder());
+    fs::create_directories(GetSkinFolder());
+    WriteSkin("Simple", "<h1>{Subject}</h1><pre>{Body}</pre>");
+  }
+  void TearDown() override {
+    fs::remove(SettingsFilePath());
+    fs::remove_all(GetSkinFolder());
+  }
+  void WriteSkin(const std::string& name, const std::string& text) {
+    platform::WriteWholeFile(GetSkinFolder() + name + ".html", text);
+  }
+  void Setting(const char* key, const std::string& value) {
+    ASSERT_TRUE(platform::ProfileWrite(kSettingsSection, key, value, SettingsFilePath()));
+  }
+  static std::unique_ptr<TMimeMess> Reparse(const std::string& source) {
+    auto message = std::make_unique<TMimeMess>();
+    message->Lines.SetText(source);
+    message->ParseMessage();
+    return message;
+  }
+
+  testing::TemporaryAreaOfOurOwn temp;
+  Recorder host{kHandsetMail, std::nullopt};
+};
+
+TEST(TMimeMessEmoji, CarrierTestIsAPlainCaseSensitiveSearchForTheAtSignAndDomain) {
+  const auto from = [](const std::string& value) {
+    TMimeMessEmoji message;
+    message.Header->From = value;
+    return message.IsFromCarrier();
+  };
+  EXPECT_TRUE(from("Taro <taro@ezweb.ne.jp>"));
+  EXPECT_TRUE(from("\"x@ezweb.ne.jp\" <a@example.com>"));  // inside the display name
+  EXPECT_TRUE(from("a@ezweb.ne.jp.example.com"));          // a longer domain
+  EXPECT_FALSE(from("taro@EZWEB.NE.JP"));
+  EXPECT_FALSE(from("ezweb.ne.jp"));
+  EXPECT_FALSE(from("taro@ezweb.ne.j"));
+  EXPECT_FALSE(from(""));
+}
+
+TEST(TMimeMessEmoji, TextPartsHoldTheirLinesEachEndedByCrLf) {
+  TMimeMessEmoji message;
+  TMimePart* alternative = message.AddMultipart("alternative", nullptr);
+  TMimePart* plain = message.AddPlainTextPart("a\nb\r\rc", alternative);
+  TMimePart* html = message.AddHtmlTextPart(std::string("<p>\0hidden", 10), alternative);
+  TMimePart* empty = message.AddPlainTextPart("", alternative);
+  EXPECT_EQ(plain->DecodedData.Bytes(), "a\r\nb\r\n\r\nc\r\n");
+  EXPECT_EQ(html->DecodedData.Bytes(), "<p>\r\n");  // a zero byte ends the text
+  EXPECT_EQ(empty->DecodedData.Bytes(), "");
+  ASSERT_EQ(alternative->SubPartCount(), 3);
+  EXPECT_EQ(alternative->SubParts[0].get(), plain);
+  EXPECT_EQ(alternative->SubParts[1].get(), html);
+  EXPECT_EQ(plain->SubType, "plain");
+  EXPECT_EQ(plain->Description, "Message text");
+  EXPECT_EQ(html->Description, "HTML text");
+  EXPECT_EQ(html->Disposition, "inline");
+  EXPECT_EQ(html->CharsetCode, csISO_2022_JP);
+  EXPECT_EQ(html->EncodingKind, ekQuotedPrintable);
+}
+
+TEST_F(PipelineTest, RewritesHandsetMailIntoTheFrameWithBothAlternatives) {
+  RunOpenMailPipeline(host.Host());
+  ASSERT_TRUE(host.handed.has_value());
+  const auto result = Reparse(*host.handed);
+  TMimePart& root = *result->MessagePart;
+  EXPECT_EQ(root.PrimaryType, "MULTIPART");
+  EXPECT_EQ(root.SubType, "MIXED");
+  ASSERT_EQ(root.SubPartCount(), 1);
+  TMimePart& related = *root.SubParts[0];
+  EXPECT_EQ(related.SubType, "RELATED");
+  ASSERT_EQ(related.SubPartCount(), 1);
+  TMimePart& alternative = *related.SubParts[0];
+  ASSERT_EQ(alternative.SubPartCount(), 2);
+  TMimePart& plain = *alternative.SubParts[0];
+  TMimePart& html = *alternative.SubParts[1];
+  plain.DecodeBody();
+  html.DecodeBody();
+  // The plain alternative keeps the decoded body in its 7-bit JIS form, every blank line kept.
+  EXPECT_EQ(plain.DecodedData.Bytes(),
+            "\x1b$B$3$s$K$A$OuA\x1b(B\r\n\r\n<script>alert(1)</script>\r\n");
+  const std::string page = html.DecodedData.Bytes();
+  const std::string sun = "<img src=\"file://" + temp.cache() + "44.gif\" alt=\"\x91\xbe\x97z\">";
+  EXPECT_EQ(page, "<h1>\x8d\xa1\x93\xfa" + sun + "</h1><pre>\x82\xb1\x82\xf1\x82\xc9\x82\xbf\x82\xcd" +
+                      sun + "\r\n\r\n&lt;script&gt;alert(1)&lt;/script&gt;\r\n</pre>\r\n");
+  EXPECT_TRUE(platform::FileExists(temp.cache() + "44.gif"));
+  // The subject, converted to Shift_JIS and trimmed, is the new message's subject.
+  EXPECT_EQ(result->Header->Subject, "\x8d\xa1\x93\xfa\xeb`");
+}
+
+TEST_F(PipelineTest, MailWithPartsKeepsThemAndGainsTheFrameLast) {
+  host.source =
+      "From: taro@ezweb.ne.jp\r\nSubject: photo\r\nMIME-Version: 1.0\r\n"
+      "Content-Type: multipart/mixed; boundary=\"b1\"\r\n\r\n"
+      "--b1\r\nContent-Type: text/plain\r\n\r\nhello\r\n"
+      "--b1\r\nContent-Type: image/jpeg\r\nContent-Transfer-Encoding: base64\r\n\r\n/9j/\r\n"
+      "--b1--\r\n";
+  RunOpenMailPipeline(host.Host());
+  ASSERT_TRUE(host.handed.has_value());
+  const auto result = Reparse(*host.handed);
+  TMimePart& root = *result->MessagePart;
+  EXPECT_EQ(root.Boundary, "b1");
+  ASSERT_EQ(root.SubPartCount(), 3);
+  EXPECT_EQ(root.SubParts[1]->SubType, "JPEG");
+  EXPECT_EQ(root.SubParts[2]->SubType, "MIXED");
+}
+
+TEST_F(PipelineTest, LeavesOtherMailAndSwitchedOffDisplayAlone) {
+  Recorder other{"From: someone@example.com\r\nSubject: x\r\n\r\nbody\r\n", std::nullopt};
+  RunOpenMailPipeline(other.Host());
+  EXPECT_FALSE(other.handed.has_value());
+
+  Recorder empty{"", std::nullopt};
+  RunOpenMailPipeline(empty.Host());
+  EXPECT_FALSE(empty.handed.has_value());
+
+  for (const char* value : {"0", "1", "", "True"}) {
+    Setting(kEnableKey, value);
+    bool asked = false;
+    RunOpenMailPipeline({[&] {
+                           asked = true;
+                           return std::string(kHandsetMail);
+                         },
+                         [&](const std::string&) { ADD_FAILURE() << "rewritten with " << value; }});
+    EXPECT_FALSE(asked) << value;  // the host is not even asked for the source
+  }
+}
+
+TEST_F(PipelineTest, UsesTheChosenSkinOrFallsBackToSimple) {
+  WriteSkin("Blue", "<body class=blue>{Body}</body>");
+  Setting(kSkinKey, "Blue");
+  RunOpenMailPipeline(host.Host());
+  ASSERT_TRUE(host.handed.has_value());
+  EXPECT_NE(host.handed->find("<body class=3Dblue>"), std::string::npos);
+
+  Setting(kSkinKey, "Gone");
+  host.handed.reset();
+  RunOpenMailPipeline(host.Host());
+  ASSERT_TRUE(host.handed.has_value());
+  EXPECT_NE(host.handed->find("<h1>"), std::string::npos);
+}
+
+// Any failing step ends the pipeline before the host is handed anything.
+TEST_F(PipelineTest, FailuresNeverHandTheHostASource) {
+  fs::remove(GetSkinFolder() + "Simple.html");
+  fs::create_directory(GetSkinFolder() + "Simple.html");  // a skin that cannot be read
+  EXPECT_THROW(RunOpenMailPipeline(host.Host()), IoError);
+  EXPECT_FALSE(host.handed.has_value());
+  fs::remove(GetSkinFolder() + "Simple.html");
+  WriteSkin("Simple", "{Body}");
+
+  fs::create_directories(temp.cache());
+  platform::WriteWholeFile(temp.cache() + "EMOJI_7BIT.csv", "1,x\r\n");  // a row of two columns
+  EXPECT_THROW(RunOpenMailPipeline(host.Host()), ListIndexError);
+  EXPECT_FALSE(host.handed.has_value());
+
+  temp.Redirect(temp.path() + "missing" + platform::kPathSeparator + "deeper" +
+                platform::kPathSeparator);  // the cache folder cannot be created
+  EXPECT_THROW(RunOpenMailPipeline(host.Host()), Error);
+  EXPECT_FALSE(host.handed.has_value());
+}
+
+}  // namespace
+}  // namespace pictolumen
