@@ -9,7 +9,8 @@
 
 The pictures come from Noto Color Emoji (Debian: fonts-noto-color-emoji) through the data's
 Unicode column; the pictographs without a Unicode equivalent, and the three blanks, get simple
-drawings of our own (lettering in DejaVu Sans Bold, Debian: fonts-dejavu-core). Needs Pillow
+drawings of our own (plain shapes, pixel letters, and single characters in DejaVu Sans Bold,
+Debian: fonts-dejavu-core). Needs Pillow
 with its raqm layout engine (Debian: python3-pil, libraqm0) for keycaps and flags. The outputs
 are committed, so that a build needs neither Python nor Pillow.
 
