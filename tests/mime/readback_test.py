@@ -3,7 +3,7 @@
 Python's email package, and checks that it sees the same tree and the same decoded content as
 the engine itself (the NAME.tree file written beside each NAME.eml by the tests).
 
-Usage: readback_test.py MIME_TESTS [--wine WINE-RUN] [--examples FOLDER]"""
+Usage: readback_test.py TEST-PROGRAM [--wine WINE-RUN] [--examples FOLDER] [--minimum COUNT]"""
 import argparse
 import email
 import email.header
@@ -68,10 +68,11 @@ def describe(parts):
 
 def main():
     parser = argparse.ArgumentParser()
-    parser.add_argument("mime_tests")
+    parser.add_argument("mime_tests", help="the test program that saves the messages")
     parser.add_argument("--wine")
     parser.add_argument("--examples", default=os.path.join(os.path.dirname(__file__), "..", "..",
                                                            "examples"))
+    parser.add_argument("--minimum", type=int, default=8, help="messages the program must save")
     args = parser.parse_args()
 
     with tempfile.TemporaryDirectory(prefix="pl-mime-readback-") as folder:
@@ -81,7 +82,7 @@ def main():
         result = subprocess.run(command, env=environment, capture_output=True, timeout=1200)
         if result.returncode != 0:
             sys.stdout.write(result.stdout.decode("utf-8", "replace"))
-            print("mime_tests failed; nothing to read back")
+            print("%s failed; nothing to read back" % args.mime_tests)
             return 1
 
         names = sorted(name[:-4] for name in os.listdir(folder) if name.endswith(".eml"))
@@ -117,7 +118,7 @@ def main():
                 print("    " + problem)
             failures += bool(problems)
 
-        if len(names) < 8:
+        if len(names) < args.minimum:
             print("only %d messages were saved for reading back" % len(names))
             return 1
         print("%d messages read back, %d failed" % (len(names), failures))
