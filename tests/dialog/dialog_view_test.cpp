@@ -209,5 +209,14 @@ TEST(UrlLabel, HandCursorIsAMonochromePointerWithItsHotSpotAtTheFingertip) {
   DeleteObject(info.hbmMask);
 }
 
+// A dialog still open when the module goes away is destroyed with it; this test leaves one open,
+// and the program must then end cleanly (ctest sees a crash at exit as a failure).
+TEST(DialogLifetime, DialogLeftOpenIsDestroyedWhenTheProgramEnds) {
+  const testing::TempFolder folder;
+  platform::OpenSettingsDialog(
+      std::make_unique<TfrmConfig>(folder.path(), folder / "Pictolumen.ini"));
+  EXPECT_EQ(OpenDialogs().size(), 1u);
+}
+
 }  // namespace
 }  // namespace pictolumen

@@ -47,9 +47,12 @@ enum ControlId : int {
 // Posted to a dialog to release it once the event in progress has finished.
 constexpr UINT kReleaseMessage = WM_APP + 1;
 
+class OpenDialogs;
+
 class SettingsDialog {
  public:
-  explicit SettingsDialog(std::unique_ptr<SettingsDialogModel> model) : model_(std::move(model)) {}
+  SettingsDialog(OpenDialogs& owner, std::unique_ptr<SettingsDialogModel> model)
+      : owner_(owner), model_(std::move(model)) {}
   SettingsDialog(const SettingsDialog&) = delete;
   SettingsDialog& operator=(const SettingsDialog&) = delete;
 
@@ -75,6 +78,7 @@ class SettingsDialog {
   void ShowError(const std::string& text);
   HWND Control(ControlId id) const { return GetDlgItem(window_, id); }
 
+  OpenDialogs& owner_;
   std::unique_ptr<SettingsDialogModel> model_;
   HWND window_ = nullptr;
   ScopedFont font_;
@@ -114,19 +118,18 @@ OpenDialogs::OpenDialogs() {
 }
 
 OpenDialogs::~OpenDialogs() {
-  // Windows whose code is about to be unloaded must not outlive it.
-  while (!dialogs_.empty()) {
-    SettingsDialog* last = dialogs_.back().get();
-    last->Destroy();  // removes it through WM_NCDESTROY
-    if (!dialogs_.empty() && dialogs_.back().get() == last) dialogs_.pop_back();
-  }
   if (hook_) UnhookWindowsHookEx(hook_);
+  // Windows whose code is about to be unloaded must not outlive it. Taken out of the list first,
+  // the dialogs are deleted here, after their windows.
+  const std::vector<std::unique_ptr<SettingsDialog>> open = std::move(dialogs_);
+  dialogs_.clear();
+  for (const auto& dialog : open) dialog->Destroy();
   UnregisterClassA(kDialogClass, ThisModule());
   UnregisterUrlLabelClass();
 }
 
 SettingsDialog* OpenDialogs::Add(std::unique_ptr<SettingsDialogModel> model) {
-  dialogs_.push_back(std::make_unique<SettingsDialog>(std::move(model)));
+  dialogs_.push_back(std::make_unique<SettingsDialog>(*this, std::move(model)));
   if (!hook_) hook_ = SetWindowsHookExA(WH_GETMESSAGE, KeyboardHook, nullptr, GetCurrentThreadId());
   return dialogs_.back().get();
 }
@@ -318,7 +321,7 @@ LRESULT CALLBACK SettingsDialog::WindowProc(HWND window, UINT message, WPARAM wp
   if (message == WM_NCDESTROY) {
     SetWindowLongPtrA(window, GWLP_USERDATA, 0);
     dialog->window_ = nullptr;
-    OpenDialogs::Instance().Remove(dialog);  // deletes it
+    dialog->owner_.Remove(dialog);  // deletes it
     return DefWindowProcA(window, message, wparam, lparam);
   }
   try {
