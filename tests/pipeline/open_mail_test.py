@@ -115,6 +115,7 @@ class Installation:
         shutil.copytree(ARGS.skins, self.root / "Pictolumen_SKIN")
         self.temp = self.root / "temp"
         self.temp.mkdir()
+        self.folders = {}
 
     def settings(self, **values):
         lines = ["[Pictolumen]"] + [f"{k}={v}" for k, v in values.items()]
@@ -136,12 +137,15 @@ class Installation:
     def cleanup(self):
         shutil.rmtree(self.root, ignore_errors=True)
 
-    def local_path(self, windows_or_posix_path):
+    def local_path(self, folder, name):
+        """The local path of file `name` in `folder`, a path as the plug-in wrote it."""
         if not ARGS.wine:
-            return pathlib.Path(windows_or_posix_path)
-        result = subprocess.run([ARGS.wine, "winepath", "-u", windows_or_posix_path],
-                                capture_output=True, timeout=120)
-        return pathlib.Path(result.stdout.decode().strip())
+            return pathlib.Path(folder) / name
+        if folder not in self.folders:
+            result = subprocess.run([ARGS.wine, "winepath", "-u", folder], capture_output=True,
+                                    timeout=120)
+            self.folders[folder] = pathlib.Path(result.stdout.decode().strip())
+        return self.folders[folder] / name
 
 
 def tree(part):
@@ -188,7 +192,7 @@ class OpenMail(unittest.TestCase):
         self.assertEqual(sorted(int(n) for _, n, _ in tags), sorted(expected_numbers))
         for folder, number, alt in tags:
             self.assertEqual(alt, escape(self.names[int(number)]))
-            picture = self.install.local_path((folder + number + b".gif").decode("cp932"))
+            picture = self.install.local_path(folder.decode("cp932"), number.decode() + ".gif")
             self.assertTrue(picture.read_bytes().startswith(b"GIF89a"), picture)
 
     def expected_numbers(self, subject_sjis, body_sjis, table, skin="Simple"):
