@@ -2,8 +2,11 @@
 #include "charset/external_converter.h"
 
 #include <algorithm>
+#include <cstdint>
 #include <memory>
+#include <optional>
 
+#include "charset/mail_date.h"
 #include "platform/platform.h"
 
 #ifdef _WIN32
@@ -39,7 +42,13 @@ struct Binding {
   std::unique_ptr<platform::DynamicLibrary> library;
   EntryPoints entries;
   bool loaded = false;
+  std::optional<std::uint32_t> failed_at;  // tick of the last failed load
 };
+
+// How long a failed load stands before the library is looked for again. Every conversion asks
+// for the library several times, so retrying each time would search the disk thousands of times
+// for one large mail; a library installed meanwhile is still found within this time.
+constexpr std::uint32_t kRetryAfterFailureMs = 1000;
 
 Binding& TheBinding() {
   static Binding binding;
@@ -57,8 +66,15 @@ EntryPoints LoadedEntries() {
   std::lock_guard<std::mutex> guard(ConverterLock);
   Binding& binding = TheBinding();
   if (!binding.loaded) {
+    if (binding.failed_at && TickSpan(*binding.failed_at, TickNow()) < kRetryAfterFailureMs) {
+      return {};
+    }
     binding.library = platform::DynamicLibrary::Load("iconv.dll");
-    if (!binding.library) return {};
+    if (!binding.library) {
+      binding.failed_at = TickNow();
+      return {};
+    }
+    binding.failed_at.reset();
     binding.entries.open = Resolve<OpenEntry>(*binding.library, "libiconv_open");
     binding.entries.convert = Resolve<ConvertEntry>(*binding.library, "libiconv");
     binding.entries.close = Resolve<CloseEntry>(*binding.library, "libiconv_close");

@@ -19,8 +19,8 @@ inline constexpr ConverterHandle kNoConverter = -1;
 // Serialises loading and unloading of the library.
 extern std::mutex ConverterLock;
 
-// True when the library is loaded (now or before). A failed load is not remembered: the next
-// call tries again.
+// True when the library is loaded (now or before). After a failed load the library is looked
+// for again once a second has passed, not at every call.
 bool LoadExternalConverter();
 
 // True once the library has been loaded and its entry points resolved.
