@@ -20,7 +20,9 @@ using pictolumen::host::State;
 
 extern "C" {
 
-HOST_EXPORT const char* PL_STDCALL BKA_GetVersion() { return State().version.c_str(); }
+HOST_EXPORT const char* PL_STDCALL BKA_GetVersion() {
+  return State().version.c_str();
+}
 
 HOST_EXPORT std::intptr_t PL_STDCALL BKA_RegisterCommand(const char* name, std::intptr_t kind,
                                                          MenuCommandFn callback) {
@@ -43,8 +45,10 @@ HOST_EXPORT std::intptr_t PL_STDCALL BKA_SetSource(const char* mail_id, const ch
   return 1;
 }
 
-#define PL_HOST_STUB(name) \
-  HOST_EXPORT std::intptr_t PL_STDCALL BKA_##name() { return 0; }
+#define PL_HOST_STUB(name)                            \
+  HOST_EXPORT std::intptr_t PL_STDCALL BKA_##name() { \
+    return 0;                                         \
+  }
 PL_HOST_STUB(Command)
 PL_HOST_STUB(GetWindowHandles)
 PL_HOST_STUB(RegisterUICallback)

@@ -3,4 +3,6 @@
 // on Windows it is exported by the host program and hidden by renaming its export at run time.
 #include "host/host_exports.h"
 
-extern "C" HOST_EXPORT std::intptr_t PL_STDCALL BKA_SetStatus() { return 0; }
+extern "C" HOST_EXPORT std::intptr_t PL_STDCALL BKA_SetStatus() {
+  return 0;
+}

@@ -12,8 +12,8 @@ namespace pictolumen::host {
 
 void ProvideSetStatus(bool present) {
   if (!present) return;
-  const std::string library = FolderOfPath(platform::OwnModuleFileName()) +
-                              "pictolumen-host-setstatus.so";
+  const std::string library =
+      FolderOfPath(platform::OwnModuleFileName()) + "pictolumen-host-setstatus.so";
   // Loaded for the rest of the process, into the global scope that the plug-in's binding
   // searches along with the host program.
   if (!dlopen(library.c_str(), RTLD_NOW | RTLD_GLOBAL)) {
@@ -55,7 +55,9 @@ MainMenu::MainMenu(const std::vector<std::string>& captions) : impl_(std::make_u
 
 MainMenu::~MainMenu() = default;
 
-void* MainMenu::handle() const { return &impl_->menu; }
+void* MainMenu::handle() const {
+  return &impl_->menu;
+}
 
 std::vector<std::pair<std::string, std::vector<std::string>>> MainMenu::Describe() const {
   std::vector<std::pair<std::string, std::vector<std::string>>> result;
@@ -67,7 +69,9 @@ std::vector<std::pair<std::string, std::vector<std::string>>> MainMenu::Describe
   return result;
 }
 
-void RunMenuCommand(MenuCommandFn callback) { callback(nullptr, 0); }
+void RunMenuCommand(MenuCommandFn callback) {
+  callback(nullptr, 0);
+}
 
 void RunMessageLoop() {}
 

@@ -18,7 +18,8 @@ IMAGE_EXPORT_DIRECTORY* ProgramExports(BYTE*& base) {
   base = reinterpret_cast<BYTE*>(GetModuleHandleA(nullptr));
   auto* dos = reinterpret_cast<IMAGE_DOS_HEADER*>(base);
   auto* nt = reinterpret_cast<IMAGE_NT_HEADERS*>(base + dos->e_lfanew);
-  const IMAGE_DATA_DIRECTORY& entry = nt->OptionalHeader.DataDirectory[IMAGE_DIRECTORY_ENTRY_EXPORT];
+  const IMAGE_DATA_DIRECTORY& entry =
+      nt->OptionalHeader.DataDirectory[IMAGE_DIRECTORY_ENTRY_EXPORT];
   if (entry.VirtualAddress == 0) return nullptr;
   return reinterpret_cast<IMAGE_EXPORT_DIRECTORY*>(base + entry.VirtualAddress);
 }
@@ -93,9 +94,13 @@ MainMenu::MainMenu(const std::vector<std::string>& captions) : impl_(std::make_u
   }
 }
 
-MainMenu::~MainMenu() { DestroyMenu(impl_->menu); }
+MainMenu::~MainMenu() {
+  DestroyMenu(impl_->menu);
+}
 
-void* MainMenu::handle() const { return impl_->menu; }
+void* MainMenu::handle() const {
+  return impl_->menu;
+}
 
 std::vector<std::pair<std::string, std::vector<std::string>>> MainMenu::Describe() const {
   std::vector<std::pair<std::string, std::vector<std::string>>> result;

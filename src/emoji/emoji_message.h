@@ -31,8 +31,8 @@ class TMimeMessEmoji : public TMimeMess {
   TMimePart* AddHtmlTextPartLines(const StringList& lines, TMimePart* parent);
 
  private:
-  TMimePart* AddTextPartLines(const StringList& lines, TMimePart* parent,
-                              std::string_view subtype, std::string_view description);
+  TMimePart* AddTextPartLines(const StringList& lines, TMimePart* parent, std::string_view subtype,
+                              std::string_view description);
 };
 
 }  // namespace pictolumen

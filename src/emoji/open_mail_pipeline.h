@@ -12,8 +12,8 @@ namespace pictolumen {
 
 // The host's two services the pipeline uses.
 struct OpenMailHost {
-  std::function<std::string()> GetSource;              // the source of the mail being opened
-  std::function<void(const std::string&)> SetSource;   // shows a source in its place ("TEMP")
+  std::function<std::string()> GetSource;             // the source of the mail being opened
+  std::function<void(const std::string&)> SetSource;  // shows a source in its place ("TEMP")
 };
 
 // Runs the pipeline once. Returns without calling the host when the display is switched off

@@ -8,7 +8,9 @@
 namespace pictolumen {
 namespace {
 
-bool IsSeparator(char c) { return c == '\\' || c == platform::kPathSeparator; }
+bool IsSeparator(char c) {
+  return c == '\\' || c == platform::kPathSeparator;
+}
 
 // Position of the last separator before `end` that is not the second byte of a Shift_JIS
 // character (`also` names one more byte that counts as a separator), or npos.
@@ -43,7 +45,9 @@ std::string ReplaceAll(std::string_view source, std::string_view pattern,
   return output;
 }
 
-std::string ModuleFileName() { return platform::OwnModuleFileName(); }
+std::string ModuleFileName() {
+  return platform::OwnModuleFileName();
+}
 
 std::string FolderOfPath(std::string_view path) {
   if (path.empty()) return {};
@@ -97,6 +101,8 @@ void ListFiles(std::string_view pattern, std::uint8_t attribute_set, StringList&
                 entries.end());
 }
 
-std::string ReadFileText(const std::string& file_name) { return platform::ReadWholeFile(file_name); }
+std::string ReadFileText(const std::string& file_name) {
+  return platform::ReadWholeFile(file_name);
+}
 
 }  // namespace pictolumen

@@ -21,11 +21,14 @@ std::optional<std::string_view> SectionName(std::string_view line) {
   line = Strip(line);
   if (line.empty() || line.front() != '[') return std::nullopt;
   const std::size_t close = line.find(']');
-  const std::string_view name = line.substr(1, close == std::string_view::npos ? line.npos : close - 1);
+  const std::string_view name =
+      line.substr(1, close == std::string_view::npos ? line.npos : close - 1);
   return Strip(name);
 }
 
-bool SameName(std::string_view a, std::string_view b) { return CompareIgnoringCase(a, b) == 0; }
+bool SameName(std::string_view a, std::string_view b) {
+  return CompareIgnoringCase(a, b) == 0;
+}
 
 // True when `line` is "key=value" for `key`; `value` then receives the stripped value.
 bool KeyLine(std::string_view line, std::string_view key, std::string_view* value) {

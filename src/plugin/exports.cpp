@@ -12,9 +12,13 @@ using pictolumen::PluginStarted;
 
 extern "C" {
 
-PL_EXPORT std::intptr_t PL_STDCALL BKC_OnStart() { return 0; }
+PL_EXPORT std::intptr_t PL_STDCALL BKC_OnStart() {
+  return 0;
+}
 
-PL_EXPORT std::intptr_t PL_STDCALL BKC_OnExit() { return 0; }
+PL_EXPORT std::intptr_t PL_STDCALL BKC_OnExit() {
+  return 0;
+}
 
 PL_EXPORT std::intptr_t PL_STDCALL BKC_OnMenuInit(void*, void* menu, std::intptr_t kind) {
   if (!PluginStarted()) return 0;
@@ -25,7 +29,9 @@ PL_EXPORT std::intptr_t PL_STDCALL BKC_OnMenuInit(void*, void* menu, std::intptr
   return 0;
 }
 
-PL_EXPORT std::intptr_t PL_STDCALL BKC_OnOpenFolder(const char*) { return 0; }
+PL_EXPORT std::intptr_t PL_STDCALL BKC_OnOpenFolder(const char*) {
+  return 0;
+}
 
 PL_EXPORT std::intptr_t PL_STDCALL BKC_OnOpenMail(const char*) {
   if (!PluginStarted()) return 0;
@@ -37,21 +43,33 @@ PL_EXPORT std::intptr_t PL_STDCALL BKC_OnOpenMail(const char*) {
   return 0;
 }
 
-PL_EXPORT std::intptr_t PL_STDCALL BKC_OnEveryMinute() { return 0; }
+PL_EXPORT std::intptr_t PL_STDCALL BKC_OnEveryMinute() {
+  return 0;
+}
 
-PL_EXPORT std::intptr_t PL_STDCALL BKC_OnOpenCompose(void*, std::intptr_t) { return 0; }
+PL_EXPORT std::intptr_t PL_STDCALL BKC_OnOpenCompose(void*, std::intptr_t) {
+  return 0;
+}
 
-PL_EXPORT std::intptr_t PL_STDCALL BKC_OnOutgoing(void*, std::intptr_t) { return 0; }
+PL_EXPORT std::intptr_t PL_STDCALL BKC_OnOutgoing(void*, std::intptr_t) {
+  return 0;
+}
 
 PL_EXPORT std::intptr_t PL_STDCALL BKC_OnKeyDispatch(void*, std::intptr_t, std::intptr_t) {
   return 0;
 }
 
-PL_EXPORT std::intptr_t PL_STDCALL BKC_OnRetrieve(const char*, const char*) { return 0; }
+PL_EXPORT std::intptr_t PL_STDCALL BKC_OnRetrieve(const char*, const char*) {
+  return 0;
+}
 
-PL_EXPORT std::intptr_t PL_STDCALL BKC_OnSend(const char*) { return 0; }
+PL_EXPORT std::intptr_t PL_STDCALL BKC_OnSend(const char*) {
+  return 0;
+}
 
-PL_EXPORT std::intptr_t PL_STDCALL BKC_OnFinishRetrieve(std::intptr_t) { return 0; }
+PL_EXPORT std::intptr_t PL_STDCALL BKC_OnFinishRetrieve(std::intptr_t) {
+  return 0;
+}
 
 PL_EXPORT std::intptr_t PL_STDCALL BKC_OnPlugInSetup(void*) {
   if (!PluginStarted()) return 1;
@@ -72,7 +90,7 @@ PL_EXPORT std::intptr_t PL_STDCALL BKC_OnPlugInInfo(char* record) {
 }
 
 PL_EXPORT std::intptr_t PL_STDCALL BKC_OnDragDrop(void*, std::intptr_t, std::intptr_t,
-                                                   std::intptr_t) {
+                                                  std::intptr_t) {
   return 0;
 }
 

@@ -13,7 +13,9 @@ std::unique_ptr<THostApi> HostApi;
 namespace {
 
 // Module handles below 32 are error codes on the platforms the host runs on.
-bool IsValidModule(void* module) { return reinterpret_cast<std::uintptr_t>(module) >= 32; }
+bool IsValidModule(void* module) {
+  return reinterpret_cast<std::uintptr_t>(module) >= 32;
+}
 
 template <typename Fn>
 Fn As(void* function) {
@@ -36,8 +38,8 @@ bool THostApi::BindHostFunctions() {
     bound = functions_[i] != nullptr;
   }
   if (bound) {
-    functions_[kHostSetStatus] =
-        platform::ModuleSymbol(HostModule, std::string("BKA_") + kHostFunctionNames[kHostSetStatus]);
+    functions_[kHostSetStatus] = platform::ModuleSymbol(
+        HostModule, std::string("BKA_") + kHostFunctionNames[kHostSetStatus]);
     const char* version = GetVersion();
     bound = functions_[kHostSetStatus] != nullptr ||
             HostVersionPredatesSetStatus(version ? version : "");

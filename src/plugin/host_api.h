@@ -30,7 +30,8 @@ class THostApi {
 
 // True when a host of this version may lack BKA_SetStatus: the text is at most 7 bytes and
 // sorts below "2.00.06", comparing bytes with ASCII letter case ignored.
-// HostVersionPredatesSetStatus("2.00.05") == true;  HostVersionPredatesSetStatus("2.00.06") == false
+// HostVersionPredatesSetStatus("2.00.05") == true;  HostVersionPredatesSetStatus("2.00.06") ==
+// false
 bool HostVersionPredatesSetStatus(std::string_view version);
 
 // The library's one host binding; null before start-up and after unload.

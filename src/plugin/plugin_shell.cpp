@@ -38,7 +38,9 @@ bool InitializePlugin() noexcept {
   }
 }
 
-void PluginExitProc() noexcept { HostApi.reset(); }
+void PluginExitProc() noexcept {
+  HostApi.reset();
+}
 
 void FillPluginInfo(char* record) {
   std::string name_and_version = kPluginName;

@@ -23,7 +23,9 @@ void WriteKey(const std::string& file, const std::string& section, const std::st
 
 }  // namespace
 
-std::string SettingsFilePath() { return ChangeFileExtension(ModuleFileName(), ".ini"); }
+std::string SettingsFilePath() {
+  return ChangeFileExtension(ModuleFileName(), ".ini");
+}
 
 std::string ReadIniFlag(const std::string& file, const std::string& section,
                         const std::string& key) {

@@ -34,7 +34,8 @@ struct TListBox {
 std::string SettingsFilePath();
 
 // Reads `key` with the default "-1" (the enable switch is on only when this is exactly "-1").
-std::string ReadIniFlag(const std::string& file, const std::string& section, const std::string& key);
+std::string ReadIniFlag(const std::string& file, const std::string& section,
+                        const std::string& key);
 
 // Reads `key` with the caller's default.
 std::string ReadIniString(const std::string& file, const std::string& section,

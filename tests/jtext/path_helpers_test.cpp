@@ -63,7 +63,7 @@ TEST(ListFiles, SortsWithoutCaseSkipsFoldersAndCallsBackForEveryEntry) {
   int callbacks = 0;
   ListFiles(folder / "*.html", kListAllFiles, list, [&](const std::string&) { ++callbacks; });
   EXPECT_EQ(list.lines(), (std::vector<std::string>{folder / "a.b.html", folder / "Blue.html",
-                                                     folder / "dark.HTML", folder / "Simple.html"}));
+                                                    folder / "dark.HTML", folder / "Simple.html"}));
   EXPECT_EQ(callbacks, 5);
 
   StringList none;

@@ -126,8 +126,9 @@ TEST_F(PipelineTest, RewritesHandsetMailIntoTheFrameWithBothAlternatives) {
             "\x1b$B$3$s$K$A$OuA\x1b(B\r\n\r\n<script>alert(1)</script>\r\n");
   const std::string page = html.DecodedData.Bytes();
   const std::string sun = "<img src=\"file://" + temp.cache() + "44.gif\" alt=\"\x91\xbe\x97z\">";
-  EXPECT_EQ(page, "<h1>\x8d\xa1\x93\xfa" + sun + "</h1><pre>\x82\xb1\x82\xf1\x82\xc9\x82\xbf\x82\xcd" +
-                      sun + "\r\n\r\n&lt;script&gt;alert(1)&lt;/script&gt;\r\n</pre>\r\n");
+  EXPECT_EQ(page, "<h1>\x8d\xa1\x93\xfa" + sun +
+                      "</h1><pre>\x82\xb1\x82\xf1\x82\xc9\x82\xbf\x82\xcd" + sun +
+                      "\r\n\r\n&lt;script&gt;alert(1)&lt;/script&gt;\r\n</pre>\r\n");
   EXPECT_TRUE(platform::FileExists(temp.cache() + "44.gif"));
   // The subject, converted to Shift_JIS and trimmed, is the new message's subject.
   EXPECT_EQ(result->Header->Subject, "\x8d\xa1\x93\xfa\xeb`");
@@ -203,6 +204,74 @@ TEST_F(PipelineTest, FailuresNeverHandTheHostASource) {
                 platform::kPathSeparator);  // the cache folder cannot be created
   EXPECT_THROW(RunOpenMailPipeline(host.Host()), Error);
   EXPECT_FALSE(host.handed.has_value());
+}
+
+}  // namespace
+}  // namespace pictolumen
+
+namespace pictolumen {
+namespace {
+
+// Hostile or unusual sources: the pipeline either rewrites them correctly or leaves them alone,
+// and never fails in a way the host would see.
+class PipelineBadInputTest : public PipelineTest {
+ protected:
+  // Runs the pipeline on `source`; the rewritten message read back, or null when not rewritten.
+  std::unique_ptr<TMimeMess> Open(const std::string& source) {
+    Recorder recorder{source, std::nullopt};
+    RunOpenMailPipeline(recorder.Host());
+    return recorder.handed ? Reparse(*recorder.handed) : nullptr;
+  }
+  // The decoded plain-text alternative of a rewritten single-part mail.
+  static std::string PlainText(TMimeMess& message) {
+    TMimePart& plain = *message.MessagePart->SubParts.at(0)->SubParts.at(0)->SubParts.at(0);
+    plain.DecodeBody();
+    return plain.DecodedData.Bytes();
+  }
+};
+
+TEST_F(PipelineBadInputTest, EmptySourceAndHeaderOnlySource) {
+  EXPECT_EQ(Open(""), nullptr);
+  const auto header_only = Open("From: a@ezweb.ne.jp\r\nSubject: no body");
+  ASSERT_NE(header_only, nullptr);
+  EXPECT_EQ(PlainText(*header_only), "");
+}
+
+TEST_F(PipelineBadInputTest, TenMegabyteMailIsRewrittenWhole) {
+  std::string body;
+  for (int i = 0; body.size() < 10'000'000; ++i) {
+    body += "\x1b$B$3$s$K$A$Ou*\x1b(B line " + std::to_string(i) + " <b>&</b>\r\n";
+  }
+  const auto message = Open("From: a@ezweb.ne.jp\r\nSubject: big\r\n\r\n" + body);
+  ASSERT_NE(message, nullptr);
+  EXPECT_EQ(PlainText(*message), body);
+}
+
+TEST_F(PipelineBadInputTest, MultipartRootBodyAfterClosingBoundaryBecomesThePage) {
+  const auto message = Open(
+      "From: a@ezweb.ne.jp\r\nContent-Type: multipart/mixed; boundary=\"b\"\r\n\r\n"
+      "--b\r\nContent-Type: text/plain\r\n\r\ninner\r\n--b--\r\ntrailing <text>\r\n");
+  ASSERT_NE(message, nullptr);
+  TMimePart& root = *message->MessagePart;
+  ASSERT_EQ(root.SubPartCount(), 2);
+  TMimePart& html = *root.SubParts[1]->SubParts.at(0)->SubParts.at(0)->SubParts.at(1);
+  html.DecodeBody();
+  EXPECT_NE(html.DecodedData.Bytes().find("trailing &lt;text&gt;"), std::string::npos);
+}
+
+TEST_F(PipelineBadInputTest, UnknownCharsetInFromAndAHugeSubject) {
+  const auto unknown =
+      Open("From: =?X-UNKNOWN?B?VGFybw==?= <a@ezweb.ne.jp>\r\nSubject: hi\r\n\r\nbody\r\n");
+  ASSERT_NE(unknown, nullptr);
+  EXPECT_EQ(PlainText(*unknown), "body\r\n");
+
+  std::string subject;
+  for (int i = 0; i < 10000; ++i) subject += " =?ISO-2022-JP?B?GyRCJCIbKEI=?=";  // あ each
+  const auto huge = Open("From: a@ezweb.ne.jp\r\nSubject:" + subject + "\r\n\r\nbody\r\n");
+  ASSERT_NE(huge, nullptr);
+  std::string expected;
+  for (int i = 0; i < 10000; ++i) expected += "\x82\xa0";
+  EXPECT_EQ(huge->Header->Subject, expected);
 }
 
 }  // namespace

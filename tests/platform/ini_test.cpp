@@ -16,7 +16,8 @@ TEST(IniLookup, MatchesSectionAndKeyWithoutRegardToCase) {
 }
 
 TEST(IniLookup, ToleratesGarbageAndOddLineEnds) {
-  EXPECT_EQ(IniLookup("key=top\rgarbage line\r[S]\rnoequals\r=empty\rkey=v\r", "S", "key", "d"), "v");
+  EXPECT_EQ(IniLookup("key=top\rgarbage line\r[S]\rnoequals\r=empty\rkey=v\r", "S", "key", "d"),
+            "v");
   EXPECT_EQ(IniLookup("key=outside\n", "S", "key", "d"), "d");
   EXPECT_EQ(IniLookup("[S\nkey=unclosed\n", "S", "key", "d"), "unclosed");
   EXPECT_EQ(IniLookup("[S]\nkey=\n", "S", "key", "d"), "");

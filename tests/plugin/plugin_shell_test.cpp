@@ -1,9 +1,10 @@
+#include "plugin/plugin_shell.h"
+
 #include <gtest/gtest.h>
 
 #include <cstring>
 
 #include "plugin/host_api.h"
-#include "plugin/plugin_shell.h"
 
 namespace pictolumen {
 namespace {

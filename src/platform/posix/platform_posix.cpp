@@ -69,7 +69,9 @@ std::string OwnModuleFileName() {
   return path;
 }
 
-void* MainModuleHandle() { return dlopen(nullptr, RTLD_LAZY); }
+void* MainModuleHandle() {
+  return dlopen(nullptr, RTLD_LAZY);
+}
 
 void* ModuleSymbol(void* module, const std::string& name) {
   return module ? dlsym(module, name.c_str()) : nullptr;
@@ -81,9 +83,13 @@ std::unique_ptr<DynamicLibrary> DynamicLibrary::Load(const std::string& name) {
   return std::unique_ptr<DynamicLibrary>(new DynamicLibrary(handle));
 }
 
-DynamicLibrary::~DynamicLibrary() { dlclose(handle_); }
+DynamicLibrary::~DynamicLibrary() {
+  dlclose(handle_);
+}
 
-void* DynamicLibrary::Symbol(const std::string& name) const { return dlsym(handle_, name.c_str()); }
+void* DynamicLibrary::Symbol(const std::string& name) const {
+  return dlsym(handle_, name.c_str());
+}
 
 // ---- Files and folders ------------------------------------------------------------------
 
@@ -95,16 +101,18 @@ std::string TempFolder() {
 }
 
 bool FileExists(const std::string& path) {
-  struct stat st{};
+  struct stat st {};
   return stat(path.c_str(), &st) == 0 && !S_ISDIR(st.st_mode);
 }
 
 bool FolderExists(const std::string& path) {
-  struct stat st{};
+  struct stat st {};
   return stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
 }
 
-bool CreateFolder(const std::string& path) { return mkdir(path.c_str(), 0777) == 0; }
+bool CreateFolder(const std::string& path) {
+  return mkdir(path.c_str(), 0777) == 0;
+}
 
 std::vector<DirectoryEntry> ListDirectory(const std::string& pattern) {
   const std::size_t slash = pattern.find_last_of('/');
@@ -117,7 +125,7 @@ std::vector<DirectoryEntry> ListDirectory(const std::string& pattern) {
     const std::string name = entry->d_name;
     if (name == "." || name == "..") continue;
     if (fnmatch(mask.c_str(), name.c_str(), FNM_CASEFOLD) != 0) continue;
-    struct stat st{};
+    struct stat st {};
     const std::string full = folder + name;
     if (stat(full.c_str(), &st) != 0) continue;
     std::uint32_t attributes = 0;
@@ -133,7 +141,8 @@ std::vector<DirectoryEntry> ListDirectory(const std::string& pattern) {
 
 std::string ReadWholeFile(const std::string& path) {
   std::unique_ptr<FILE, int (*)(FILE*)> file(std::fopen(path.c_str(), "rb"), &std::fclose);
-  if (!file) throw IoError(errno == ENOENT ? kFileNotFoundCode : errno, ErrorText("Cannot open", path));
+  if (!file)
+    throw IoError(errno == ENOENT ? kFileNotFoundCode : errno, ErrorText("Cannot open", path));
   std::string data;
   char buffer[65536];
   std::size_t n;
@@ -144,7 +153,8 @@ std::string ReadWholeFile(const std::string& path) {
 
 void WriteWholeFile(const std::string& path, std::string_view data) {
   std::unique_ptr<FILE, int (*)(FILE*)> file(std::fopen(path.c_str(), "wb"), &std::fclose);
-  if (!file) throw IoError(errno == ENOENT ? kFileNotFoundCode : errno, ErrorText("Cannot create", path));
+  if (!file)
+    throw IoError(errno == ENOENT ? kFileNotFoundCode : errno, ErrorText("Cannot create", path));
   if (std::fwrite(data.data(), 1, data.size(), file.get()) != data.size() ||
       std::fflush(file.get()) != 0) {
     throw IoError(errno, ErrorText("Cannot write", path));
@@ -153,8 +163,8 @@ void WriteWholeFile(const std::string& path, std::string_view data) {
 
 void WriteFileAtomically(const std::string& path, std::string_view data) {
   static std::atomic<unsigned> counter{0};
-  const std::string temp = path + "." + std::to_string(getpid()) + "-" +
-                           std::to_string(counter.fetch_add(1)) + ".tmp";
+  const std::string temp =
+      path + "." + std::to_string(getpid()) + "-" + std::to_string(counter.fetch_add(1)) + ".tmp";
   try {
     WriteWholeFile(temp, data);
   } catch (...) {
@@ -210,11 +220,13 @@ bool ProfileWrite(const std::string& section, const std::string& key, const std:
 
 // ---- Locale and time ------------------------------------------------------------------------
 
-unsigned AnsiCodePage() { return 932; }
+unsigned AnsiCodePage() {
+  return 932;
+}
 
 int TimeZoneBiasMinutes() {
   const time_t now = time(nullptr);
-  struct tm local{};
+  struct tm local {};
   localtime_r(&now, &local);
   return static_cast<int>(local.tm_gmtoff / 60);
 }
@@ -240,9 +252,13 @@ std::array<std::string, 12> ShortMonthNames() {
   return names;
 }
 
-std::string TimeSeparator() { return ":"; }
+std::string TimeSeparator() {
+  return ":";
+}
 
-std::string AnsiToUtf8(std::string_view text) { return IconvText(text, "UTF-8", "CP932"); }
+std::string AnsiToUtf8(std::string_view text) {
+  return IconvText(text, "UTF-8", "CP932");
+}
 
 // ---- User interface -------------------------------------------------------------------------
 

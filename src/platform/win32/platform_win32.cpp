@@ -13,9 +13,9 @@ namespace {
 // The module that this code was linked into (the DLL, or a program that links the core).
 HMODULE OwnModule() {
   HMODULE module = nullptr;
-  GetModuleHandleExA(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS |
-                         GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
-                     reinterpret_cast<LPCSTR>(&OwnModule), &module);
+  GetModuleHandleExA(
+      GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
+      reinterpret_cast<LPCSTR>(&OwnModule), &module);
   return module;
 }
 
@@ -37,13 +37,13 @@ class ScopedHandle {
 
 int ErrorCode(DWORD error) {
   return (error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND) ? kFileNotFoundCode
-                                                                         : static_cast<int>(error);
+                                                                          : static_cast<int>(error);
 }
 
 std::wstring Widen(std::string_view text, UINT code_page) {
   if (text.empty()) return {};
-  const int n = MultiByteToWideChar(code_page, 0, text.data(), static_cast<int>(text.size()),
-                                    nullptr, 0);
+  const int n =
+      MultiByteToWideChar(code_page, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
   std::wstring wide(static_cast<std::size_t>(n), L'\0');
   MultiByteToWideChar(code_page, 0, text.data(), static_cast<int>(text.size()), wide.data(), n);
   return wide;
@@ -69,7 +69,9 @@ std::string OwnModuleFileName() {
   return std::string(buffer, n);
 }
 
-void* MainModuleHandle() { return GetModuleHandleA(nullptr); }
+void* MainModuleHandle() {
+  return GetModuleHandleA(nullptr);
+}
 
 void* ModuleSymbol(void* module, const std::string& name) {
   if (!module) return nullptr;
@@ -82,7 +84,9 @@ std::unique_ptr<DynamicLibrary> DynamicLibrary::Load(const std::string& name) {
   return std::unique_ptr<DynamicLibrary>(new DynamicLibrary(module));
 }
 
-DynamicLibrary::~DynamicLibrary() { FreeLibrary(static_cast<HMODULE>(handle_)); }
+DynamicLibrary::~DynamicLibrary() {
+  FreeLibrary(static_cast<HMODULE>(handle_));
+}
 
 void* DynamicLibrary::Symbol(const std::string& name) const {
   return reinterpret_cast<void*>(GetProcAddress(static_cast<HMODULE>(handle_), name.c_str()));
@@ -107,7 +111,9 @@ bool FolderExists(const std::string& path) {
   return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
 }
 
-bool CreateFolder(const std::string& path) { return CreateDirectoryA(path.c_str(), nullptr) != 0; }
+bool CreateFolder(const std::string& path) {
+  return CreateDirectoryA(path.c_str(), nullptr) != 0;
+}
 
 std::vector<DirectoryEntry> ListDirectory(const std::string& pattern) {
   std::vector<DirectoryEntry> entries;
@@ -122,11 +128,12 @@ std::vector<DirectoryEntry> ListDirectory(const std::string& pattern) {
 }
 
 std::string ReadWholeFile(const std::string& path) {
-  ScopedHandle file(CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
-                                OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+  ScopedHandle file(CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                                FILE_ATTRIBUTE_NORMAL, nullptr));
   if (!file.valid()) throw IoError(ErrorCode(GetLastError()), "Cannot open " + path);
   LARGE_INTEGER size;
-  if (!GetFileSizeEx(file.get(), &size)) throw IoError(ErrorCode(GetLastError()), "Cannot read " + path);
+  if (!GetFileSizeEx(file.get(), &size))
+    throw IoError(ErrorCode(GetLastError()), "Cannot read " + path);
   std::string data(static_cast<std::size_t>(size.QuadPart), '\0');
   std::size_t done = 0;
   while (done < data.size()) {
@@ -205,7 +212,9 @@ bool ProfileWrite(const std::string& section, const std::string& key, const std:
 
 // ---- Locale and time ------------------------------------------------------------------------
 
-unsigned AnsiCodePage() { return GetACP(); }
+unsigned AnsiCodePage() {
+  return GetACP();
+}
 
 int TimeZoneBiasMinutes() {
   TIME_ZONE_INFORMATION info;
@@ -224,7 +233,9 @@ int TimeZoneBiasMinutes() {
   return -static_cast<int>(bias);
 }
 
-std::uint32_t TickCount() { return GetTickCount(); }
+std::uint32_t TickCount() {
+  return GetTickCount();
+}
 
 std::array<std::string, 12> ShortMonthNames() {
   std::array<std::string, 12> names;
@@ -232,7 +243,8 @@ std::array<std::string, 12> ShortMonthNames() {
     char buffer[80];
     const int n = GetLocaleInfoA(LOCALE_USER_DEFAULT, LOCALE_SABBREVMONTHNAME1 + month, buffer,
                                  sizeof buffer);
-    names[static_cast<std::size_t>(month)] = n > 0 ? std::string(buffer, static_cast<std::size_t>(n - 1)) : "";
+    names[static_cast<std::size_t>(month)] =
+        n > 0 ? std::string(buffer, static_cast<std::size_t>(n - 1)) : "";
   }
   return names;
 }
@@ -243,7 +255,9 @@ std::string TimeSeparator() {
   return n > 1 ? std::string(buffer, static_cast<std::size_t>(n - 1)) : ":";
 }
 
-std::string AnsiToUtf8(std::string_view text) { return Narrow(Widen(text, CP_ACP), CP_UTF8); }
+std::string AnsiToUtf8(std::string_view text) {
+  return Narrow(Widen(text, CP_ACP), CP_UTF8);
+}
 
 // ---- User interface -------------------------------------------------------------------------
 
@@ -251,7 +265,9 @@ int ShowMessageBox(void* owner, const std::string& text, const std::string& capt
   return MessageBoxA(static_cast<HWND>(owner), text.c_str(), caption.c_str(), MB_OK);
 }
 
-void* SubMenu(void* menu, int position) { return GetSubMenu(static_cast<HMENU>(menu), position); }
+void* SubMenu(void* menu, int position) {
+  return GetSubMenu(static_cast<HMENU>(menu), position);
+}
 
 bool AppendMenuItem(void* menu, unsigned id, const std::string& text) {
   return AppendMenuA(static_cast<HMENU>(menu), MF_STRING, id, text.c_str()) != 0;
