@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <filesystem>
+
 #include "platform/ini_text.h"
 #include "platform/platform.h"
 #include "support/temp_folder.h"
@@ -62,6 +64,30 @@ TEST(Profile, SystemFunctionsAndOurTextAgree) {
 TEST(Profile, WriteIntoMissingFolderFails) {
   testing::TempFolder folder;
   EXPECT_FALSE(ProfileWrite("S", "k", "v", folder / "no" + kPathSeparator + "such.ini"));
+}
+
+// A file without write permission counts as read-only, whoever runs the program, and our own
+// profile writer leaves it alone, as the Windows functions leave a read-only file. (On Windows the
+// system's functions decide; Wine run by the superuser writes it all the same.)
+TEST(Profile, ReadOnlyFileIsNeitherWrittenNorReplaced) {
+  namespace fs = std::filesystem;
+  testing::TempFolder folder;
+  const std::string file = folder / "settings.ini";
+  ASSERT_TRUE(ProfileWrite("S", "k", "old", file));
+  const auto write = fs::perms::owner_write | fs::perms::group_write | fs::perms::others_write;
+  fs::permissions(file, write, fs::perm_options::remove);
+  const auto entries = ListDirectory(file);
+  ASSERT_EQ(entries.size(), 1u);
+  EXPECT_EQ(entries[0].attributes & (kAttrReadOnly | kAttrFolder), kAttrReadOnly);
+#ifndef _WIN32
+  EXPECT_FALSE(ProfileWrite("S", "k", "new", file));
+  EXPECT_FALSE(ProfileWrite("S", "other", "v", file));
+  EXPECT_EQ(ProfileRead("S", "k", "d", file), "old");
+  fs::permissions(file, fs::perms::owner_write, fs::perm_options::add);
+  EXPECT_TRUE(ProfileWrite("S", "k", "new", file));
+  EXPECT_EQ(ProfileRead("S", "k", "d", file), "new");
+#endif
+  fs::permissions(file, fs::perms::owner_write, fs::perm_options::add);
 }
 
 TEST(Files, AtomicWriteReplacesWholeFileAndLeavesNoTemporary) {

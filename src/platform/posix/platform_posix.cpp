@@ -14,6 +14,8 @@
 #include <cstdlib>
 #include <cstring>
 #include <iostream>
+#include <memory>
+#include <type_traits>
 
 #include "common/errors.h"
 #include "platform/embedded_resources.h"
@@ -26,29 +28,61 @@ namespace {
 
 constexpr std::size_t kModulePathBuffer = 260;
 
+// A conversion descriptor of iconv, closed with its owner.
+class ScopedIconv {
+ public:
+  ScopedIconv(const char* to, const char* from) : cd_(iconv_open(to, from)) {}
+  ~ScopedIconv() {
+    if (valid()) iconv_close(cd_);
+  }
+  ScopedIconv(const ScopedIconv&) = delete;
+  ScopedIconv& operator=(const ScopedIconv&) = delete;
+  bool valid() const { return cd_ != reinterpret_cast<iconv_t>(-1); }
+  iconv_t get() const { return cd_; }
+
+ private:
+  iconv_t cd_;
+};
+
+struct DirCloser {
+  void operator()(DIR* dir) const { closedir(dir); }
+};
+
+struct LocaleFreer {
+  void operator()(locale_t locale) const { freelocale(locale); }
+};
+
 // Converts with the C library's iconv; the text comes back unchanged when it cannot.
 std::string IconvText(std::string_view text, const char* to, const char* from) {
-  iconv_t cd = iconv_open(to, from);
-  if (cd == reinterpret_cast<iconv_t>(-1)) return std::string(text);
+  const ScopedIconv cd(to, from);
+  if (!cd.valid()) return std::string(text);
   std::string out(text.size() * 4 + 16, '\0');
   char* in_ptr = const_cast<char*>(text.data());
   std::size_t in_left = text.size();
   char* out_ptr = out.data();
   std::size_t out_left = out.size();
   while (in_left > 0) {
-    if (iconv(cd, &in_ptr, &in_left, &out_ptr, &out_left) != static_cast<std::size_t>(-1)) break;
+    if (iconv(cd.get(), &in_ptr, &in_left, &out_ptr, &out_left) != static_cast<std::size_t>(-1)) {
+      break;
+    }
     if (errno == E2BIG) break;
     *out_ptr++ = *in_ptr++;  // keep a byte the table does not know
     --in_left;
     --out_left;
   }
-  iconv_close(cd);
   out.resize(out.size() - out_left);
   return out;
 }
 
 std::string ErrorText(const std::string& what, const std::string& path) {
   return what + " " + path + ": " + std::strerror(errno);
+}
+
+// Whether the file `path` with status `st` may be written: the caller's access, and at least one
+// write permission bit, which stands for the absent read-only attribute of Windows and which the
+// superuser's access would otherwise pass over.
+bool IsWritable(const std::string& path, const struct stat& st) {
+  return (st.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) != 0 && access(path.c_str(), W_OK) == 0;
 }
 
 }  // namespace
@@ -119,9 +153,9 @@ std::vector<DirectoryEntry> ListDirectory(const std::string& pattern) {
   const std::string folder = slash == std::string::npos ? "" : pattern.substr(0, slash + 1);
   const std::string mask = pattern.substr(folder.size());
   std::vector<DirectoryEntry> entries;
-  DIR* dir = opendir(folder.empty() ? "." : folder.c_str());
+  const std::unique_ptr<DIR, DirCloser> dir(opendir(folder.empty() ? "." : folder.c_str()));
   if (!dir) return entries;
-  while (const dirent* entry = readdir(dir)) {
+  while (const dirent* entry = readdir(dir.get())) {
     const std::string name = entry->d_name;
     if (name == "." || name == "..") continue;
     if (fnmatch(mask.c_str(), name.c_str(), FNM_CASEFOLD) != 0) continue;
@@ -130,12 +164,11 @@ std::vector<DirectoryEntry> ListDirectory(const std::string& pattern) {
     if (stat(full.c_str(), &st) != 0) continue;
     std::uint32_t attributes = 0;
     if (S_ISDIR(st.st_mode)) attributes |= kAttrFolder;
-    if (access(full.c_str(), W_OK) != 0) attributes |= kAttrReadOnly;
+    if (!IsWritable(full, st)) attributes |= kAttrReadOnly;
     if (name.front() == '.') attributes |= kAttrHidden;
     if (!S_ISDIR(st.st_mode) && name.front() != '.') attributes |= kAttrArchive;
     entries.push_back({name, attributes});
   }
-  closedir(dir);
   return entries;
 }
 
@@ -207,8 +240,9 @@ bool ProfileWrite(const std::string& section, const std::string& key, const std:
                   const std::string& file) {
   try {
     std::string text;
-    if (FileExists(file)) {
-      if (access(file.c_str(), W_OK) != 0) return false;
+    struct stat st {};
+    if (stat(file.c_str(), &st) == 0 && !S_ISDIR(st.st_mode)) {
+      if (!IsWritable(file, st)) return false;
       text = ReadWholeFile(file);
     }
     WriteFileAtomically(file, IniAssign(text, section, key, value));
@@ -241,14 +275,15 @@ std::uint32_t TickCount() {
 
 std::array<std::string, 12> ShortMonthNames() {
   std::array<std::string, 12> names;
-  locale_t locale = newlocale(LC_TIME_MASK | LC_CTYPE_MASK, "", static_cast<locale_t>(nullptr));
-  if (!locale) locale = newlocale(LC_TIME_MASK, "C", static_cast<locale_t>(nullptr));
-  const char* codeset = nl_langinfo_l(CODESET, locale);
+  std::unique_ptr<std::remove_pointer_t<locale_t>, LocaleFreer> locale(
+      newlocale(LC_TIME_MASK | LC_CTYPE_MASK, "", static_cast<locale_t>(nullptr)));
+  if (!locale) locale.reset(newlocale(LC_TIME_MASK, "C", static_cast<locale_t>(nullptr)));
+  if (!locale) return names;
+  const std::string codeset = nl_langinfo_l(CODESET, locale.get());
   for (int month = 0; month < 12; ++month) {
-    const std::string name = nl_langinfo_l(static_cast<nl_item>(ABMON_1 + month), locale);
-    names[month] = IconvText(name, "CP932", codeset);
+    const std::string name = nl_langinfo_l(static_cast<nl_item>(ABMON_1 + month), locale.get());
+    names[month] = IconvText(name, "CP932", codeset.c_str());
   }
-  freelocale(locale);
   return names;
 }
 
