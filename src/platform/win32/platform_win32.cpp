@@ -3,21 +3,16 @@
 #include <windows.h>
 
 #include <atomic>
+#include <cstring>
+#include <memory>
+#include <type_traits>
 
 #include "common/errors.h"
 #include "platform/platform.h"
+#include "platform/win32/this_module.h"
 
 namespace pictolumen::platform {
 namespace {
-
-// The module that this code was linked into (the DLL, or a program that links the core).
-HMODULE OwnModule() {
-  HMODULE module = nullptr;
-  GetModuleHandleExA(
-      GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
-      reinterpret_cast<LPCSTR>(&OwnModule), &module);
-  return module;
-}
 
 // Closes a Windows handle when it goes out of scope.
 class ScopedHandle {
@@ -34,6 +29,12 @@ class ScopedHandle {
  private:
   HANDLE handle_;
 };
+
+// A directory search, ended with its owner.
+struct FindCloser {
+  void operator()(HANDLE find) const { FindClose(find); }
+};
+using ScopedFind = std::unique_ptr<std::remove_pointer_t<HANDLE>, FindCloser>;
 
 int ErrorCode(DWORD error) {
   return (error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND) ? kFileNotFoundCode
@@ -61,12 +62,21 @@ std::string Narrow(std::wstring_view text, UINT code_page) {
 
 }  // namespace
 
+HMODULE ThisModule() {
+  HMODULE module = nullptr;
+  GetModuleHandleExA(
+      GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
+      reinterpret_cast<LPCSTR>(&ThisModule), &module);
+  return module;
+}
+
 // ---- Modules ------------------------------------------------------------------------------
 
 std::string OwnModuleFileName() {
   char buffer[260];
-  const DWORD n = GetModuleFileNameA(OwnModule(), buffer, sizeof buffer);
-  return std::string(buffer, n);
+  const DWORD n = GetModuleFileNameA(ThisModule(), buffer, sizeof buffer);
+  // A path longer than the buffer comes back cut, its last byte then being the terminator.
+  return std::string(buffer, strnlen(buffer, n));
 }
 
 void* MainModuleHandle() {
@@ -118,12 +128,12 @@ bool CreateFolder(const std::string& path) {
 std::vector<DirectoryEntry> ListDirectory(const std::string& pattern) {
   std::vector<DirectoryEntry> entries;
   WIN32_FIND_DATAA data;
-  HANDLE find = FindFirstFileA(pattern.c_str(), &data);
-  if (find == INVALID_HANDLE_VALUE) return entries;
+  const HANDLE first = FindFirstFileA(pattern.c_str(), &data);
+  if (first == INVALID_HANDLE_VALUE) return entries;
+  const ScopedFind find(first);
   do {
     entries.push_back({data.cFileName, data.dwFileAttributes});
-  } while (FindNextFileA(find, &data));
-  FindClose(find);
+  } while (FindNextFileA(find.get(), &data));
   return entries;
 }
 
@@ -183,7 +193,7 @@ void WriteFileAtomically(const std::string& path, std::string_view data) {
 // ---- Resources ----------------------------------------------------------------------------
 
 std::optional<std::string_view> FindResourceData(std::string_view type, std::string_view name) {
-  const HMODULE module = OwnModule();
+  const HMODULE module = ThisModule();
   const std::string type_text(type);
   const std::string name_text(name);
   HRSRC info = FindResourceA(module, name_text.c_str(), type_text.c_str());

@@ -48,7 +48,9 @@ class UrlLabel {
  private:
   LRESULT Handle(UINT message, WPARAM wparam, LPARAM lparam);
   std::string Caption() const;
-  void Paint(HDC dc) const;
+  // Draws `caption`; it is taken before painting starts, so that nothing here can fail between
+  // the start and the end of a paint.
+  void Paint(HDC dc, const std::string& caption) const;
   void SetColor(COLORREF color);
   void MouseDown();
   void MouseUp(LPARAM lparam);
@@ -93,14 +95,13 @@ std::string UrlLabel::Caption() const {
   return text;
 }
 
-void UrlLabel::Paint(HDC dc) const {
+void UrlLabel::Paint(HDC dc, const std::string& caption) const {
   RECT client;
   GetClientRect(window_, &client);
   FillRect(dc, &client, GetSysColorBrush(COLOR_BTNFACE));
   const HGDIOBJ old_font = SelectObject(dc, font_.get());
   SetTextColor(dc, color_);
   SetBkMode(dc, TRANSPARENT);
-  const std::string caption = Caption();
   DrawTextA(dc, caption.c_str(), static_cast<int>(caption.size()), &client, DT_LEFT | DT_TOP);
   SelectObject(dc, old_font);
 }
@@ -163,14 +164,15 @@ void UrlLabel::CopyCaption() const {
 LRESULT UrlLabel::Handle(UINT message, WPARAM wparam, LPARAM lparam) {
   switch (message) {
     case WM_PAINT: {
+      const std::string caption = Caption();
       PAINTSTRUCT paint;
       const HDC dc = BeginPaint(window_, &paint);
-      Paint(dc);
+      Paint(dc, caption);
       EndPaint(window_, &paint);
       return 0;
     }
     case WM_PRINTCLIENT:
-      Paint(reinterpret_cast<HDC>(wparam));
+      Paint(reinterpret_cast<HDC>(wparam), Caption());
       return 0;
     case WM_ERASEBKGND:
       return 1;
@@ -239,14 +241,6 @@ LRESULT CALLBACK UrlLabel::WindowProc(HWND window, UINT message, WPARAM wparam, 
 }
 
 }  // namespace
-
-HMODULE ThisModule() {
-  HMODULE module = nullptr;
-  GetModuleHandleExA(
-      GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
-      reinterpret_cast<LPCSTR>(&ThisModule), &module);
-  return module;
-}
 
 std::string UrlLabelTarget(std::string_view url, std::string_view caption) {
   if (!Trim(url).empty()) return std::string(url);

@@ -11,11 +11,9 @@
 #include <string_view>
 #include <type_traits>
 
-namespace pictolumen::platform {
+#include "platform/win32/this_module.h"
 
-// The module (the DLL, or a program) this code is linked into: its window classes and its "HAND"
-// cursor resource belong to it.
-HMODULE ThisModule();
+namespace pictolumen::platform {
 
 // A font that is deleted with its owner.
 struct FontDeleter {
