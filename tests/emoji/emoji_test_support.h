@@ -1,75 +1,16 @@
-// Test support for the emoji rendering: a user's temporary folder of the test's own, so that the
-// image cache folder starts empty, and readers of the embedded emoji tables.
+// Test support for the emoji rendering: readers of the embedded emoji tables, and a user's
+// temporary folder of the test's own, so that the image cache folder starts empty.
 #pragma once
 
-#include <cstdlib>
-#include <optional>
 #include <string>
 #include <vector>
-
-#ifdef _WIN32
-#include <windows.h>
-#endif
 
 #include "common/string_list.h"
 #include "jtext/csv_column.h"
 #include "platform/platform.h"
-#include "support/temp_folder.h"
+#include "support/temporary_area.h"
 
 namespace pictolumen::testing {
-
-// Points the user's temporary folder (TMP on Windows, TMPDIR natively) at a fresh folder for
-// the life of the object.
-class TemporaryAreaOfOurOwn {
- public:
-  TemporaryAreaOfOurOwn() : saved_(Get()) { Set(folder_.path()); }
-  ~TemporaryAreaOfOurOwn() {
-    if (saved_) {
-      Set(*saved_);
-    } else {
-      Unset();
-    }
-  }
-  TemporaryAreaOfOurOwn(const TemporaryAreaOfOurOwn&) = delete;
-  TemporaryAreaOfOurOwn& operator=(const TemporaryAreaOfOurOwn&) = delete;
-
-  const std::string& path() const { return folder_.path(); }
-  std::string cache() const { return folder_.path() + "_AE.tmp" + platform::kPathSeparator; }
-
-  // Points the temporary area somewhere else (a folder that cannot hold the cache).
-  void Redirect(const std::string& path) { Set(path); }
-
- private:
-#ifdef _WIN32
-  static std::optional<std::string> Get() {
-    char buffer[1024];
-    const DWORD n = GetEnvironmentVariableA("TMP", buffer, sizeof buffer);
-    if (n == 0 || n >= sizeof buffer) return std::nullopt;
-    return std::string(buffer, n);
-  }
-  static void Set(const std::string& value) {
-    SetEnvironmentVariableA("TMP", value.c_str());
-  }
-  static void Unset() {
-    SetEnvironmentVariableA("TMP", nullptr);
-  }
-#else
-  static std::optional<std::string> Get() {
-    const char* value = std::getenv("TMPDIR");
-    if (!value) return std::nullopt;
-    return std::string(value);
-  }
-  static void Set(const std::string& value) {
-    setenv("TMPDIR", value.c_str(), 1);
-  }
-  static void Unset() {
-    unsetenv("TMPDIR");
-  }
-#endif
-
-  TempFolder folder_;
-  std::optional<std::string> saved_;
-};
 
 // One row of an emoji table.
 struct EmojiRow {

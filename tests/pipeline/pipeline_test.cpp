@@ -5,7 +5,6 @@
 #include <filesystem>
 #include <optional>
 
-#include "../emoji/emoji_test_support.h"
 #include "common/errors.h"
 #include "emoji/emoji_message.h"
 #include "emoji/open_mail_pipeline.h"
@@ -14,6 +13,7 @@
 #include "mime/mime_mess.h"
 #include "platform/platform.h"
 #include "settings/ini_settings.h"
+#include "support/temporary_area.h"
 
 namespace pictolumen {
 namespace {
