@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <vector>
 
+#include "common/errors.h"
 #include "common/string_list.h"
 #include "common/text.h"
 #include "emoji/emoji_cache.h"
@@ -90,6 +91,11 @@ std::string EmojiToHtml(std::string_view text, std::string_view transfer_encodin
   ReadCsvColumn(codes, table, 2);
   ReadCsvColumn(names, table, 1);
   ReadCsvColumn(numbers, table, 0);
+  // Each column is a pass of its own over the file; a file replaced in between would leave lists
+  // that do not line up, and a row of one would name an entry the others lack.
+  if (names.size() != codes.size() || numbers.size() != codes.size()) {
+    throw Error("The emoji table " + table + " changed while it was read");
+  }
   const EmojiIndex index(codes);
   const std::string tag_start = "<img src=\"file://" + EscapeHtml(GetCacheFolder());
   std::vector<bool> picture_ensured(codes.size(), false);

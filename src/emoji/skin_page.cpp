@@ -4,12 +4,13 @@
 #include "emoji/emoji_markup.h"
 #include "jtext/path_helpers.h"
 #include "platform/platform.h"
+#include "settings/config_model.h"
 #include "settings/ini_settings.h"
 
 namespace pictolumen {
 
 std::string GetSkinFolder() {
-  return FolderOfPath(ModuleFileName()) + "Pictolumen_SKIN" + platform::kPathSeparator;
+  return FolderOfPath(ModuleFileName()) + kSkinFolderName + platform::kPathSeparator;
 }
 
 std::string ToForwardSlashes(std::string_view text) {
@@ -28,8 +29,8 @@ std::string BuildHtmlPage(std::string_view html_body, std::string_view subject,
                           std::string_view transfer_encoding) {
   const std::string folder = GetSkinFolder();
   std::string skin = ReadIniString(SettingsFilePath(), kSettingsSection, kSkinKey, kDefaultSkin);
-  if (!platform::FileExists(folder + skin + ".html")) skin = kDefaultSkin;
-  std::string page = ReadFileText(folder + skin + ".html");
+  if (!platform::FileExists(folder + skin + kSkinExtension)) skin = kDefaultSkin;
+  std::string page = ReadFileText(folder + skin + kSkinExtension);
 
   const std::string slash_folder = ToForwardSlashes(folder);
   page = ReplaceAll(page, "<img src=\"", "<img src=\"" + slash_folder);
