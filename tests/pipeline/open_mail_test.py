@@ -253,6 +253,24 @@ class OpenMail(unittest.TestCase):
                 self.assertEqual(self.install.open(pathlib.Path(ARGS.examples) / "au-jis-single.eml"),
                                  ("unchanged", None))
 
+    def test_a_conversion_that_fails_leaves_the_mail_unchanged(self):
+        # The plug-in returns normally (the host exits 0) and the host is handed nothing.
+        sample = pathlib.Path(ARGS.examples) / "au-jis-single.eml"
+        (self.install.root / "Pictolumen_SKIN" / "Simple.html").unlink()  # no skin to read
+        self.assertEqual(self.install.open(sample), ("unchanged", None))
+
+    def test_a_broken_image_cache_leaves_the_mail_unchanged(self):
+        if ARGS.wine:
+            self.skipTest("under Wine the image cache is in the Wine prefix's own temporary folder")
+        sample = pathlib.Path(ARGS.examples) / "au-jis-single.eml"
+        cache = self.install.temp / "_AE.tmp"
+        cache.write_bytes(b"")  # a file where the folder should be
+        self.assertEqual(self.install.open(sample), ("unchanged", None))
+        cache.unlink()
+        cache.mkdir()
+        (cache / "EMOJI_7BIT.csv").write_bytes(b"1,x\r\n")  # a row of two columns
+        self.assertEqual(self.install.open(sample), ("unchanged", None))
+
     def skin_prefix(self, skin):
         text = (self.install.root / "Pictolumen_SKIN" / f"{skin}.html").read_bytes()
         return text[:min(i for i in (text.find(b"{Subject}"), text.find(b"{Body}")) if i >= 0)]
