@@ -73,7 +73,8 @@ struct DirectoryEntry {
 // Entries matching `pattern` (a folder, then a name with the wildcards * and ?), folders
 // included, in the order the file system gives them. Natively the name match ignores letter
 // case, as on Windows, and modes map to attributes: folder 0x10, read-only 0x01 when not
-// writable, hidden 0x02 for names starting with a dot, archive 0x20 otherwise.
+// writable or without any write permission bit (whoever asks), hidden 0x02 for names starting
+// with a dot, archive 0x20 otherwise.
 std::vector<DirectoryEntry> ListDirectory(const std::string& pattern);
 
 // Whole-file reading and writing, in bytes. Both raise IoError (code 2 for a missing file).
@@ -99,7 +100,8 @@ std::string ProfileRead(const std::string& section, const std::string& key,
                         const std::string& default_value, const std::string& file);
 
 // Writes one key: replaced in place, added at the end of its section, or the section added at
-// the end of the file, or the file created. False when the file cannot be written.
+// the end of the file, or the file created. False when the file cannot be written, a read-only
+// one (as ListDirectory reports it) included.
 bool ProfileWrite(const std::string& section, const std::string& key, const std::string& value,
                   const std::string& file);
 
