@@ -25,6 +25,7 @@ class TMemoryStream {
     return bytes;
   }
 
+  // Empties the buffer; the position goes back to 0.
   void Clear() {
     data_.clear();
     position_ = 0;
@@ -32,6 +33,7 @@ class TMemoryStream {
 
   std::size_t Size() const { return data_.size(); }
   std::size_t Position() const { return position_; }
+  // Moves the position to `position`, at most to the end.
   void Seek(std::size_t position) { position_ = std::min(position, data_.size()); }
 
   // The whole content, whatever the position.
