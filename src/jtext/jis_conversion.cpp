@@ -7,8 +7,6 @@ namespace pictolumen {
 namespace {
 
 constexpr unsigned char kEsc = 0x1B;
-constexpr unsigned char kCr = 0x0D;
-constexpr unsigned char kLf = 0x0A;
 constexpr unsigned char kEucKanaPrefix = 0x8E;
 constexpr unsigned char kDakuten = 0xDE;
 constexpr unsigned char kHandakuten = 0xDF;
