@@ -1,0 +1,88 @@
+// Emoji markup: any mail text becomes HTML in which every "<", ">", "\"" and "&" either belongs
+// to an emoji picture tag or is written as an entity. The image cache lives in a fresh folder.
+#include <stdlib.h>
+
+#include <cstddef>
+#include <cstdint>
+#include <filesystem>
+#include <string>
+#include <string_view>
+
+#include "emoji/emoji_cache.h"
+#include "emoji/emoji_markup.h"
+#include "fuzz_check.h"
+
+using namespace pictolumen;
+
+namespace {
+
+std::string& CacheRoot() {
+  static std::string root;
+  return root;
+}
+
+std::string& TagStart() {
+  static std::string start;
+  return start;
+}
+
+bool IsEntity(std::string_view text) {
+  for (const std::string_view entity : {"&amp;", "&lt;", "&gt;", "&quot;"}) {
+    if (text.substr(0, entity.size()) == entity) return true;
+  }
+  return false;
+}
+
+// Text between tags: markup characters only as entities. Returns false otherwise.
+bool IsPlainText(std::string_view text) {
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    const char c = text[i];
+    if (c == '<' || c == '>' || c == '"') return false;
+    if (c == '&' && !IsEntity(text.substr(i))) return false;
+  }
+  return true;
+}
+
+// Walks the HTML: a "<" must open a picture tag <img src="file://FOLDER NUMBER.gif" alt="NAME">
+// whose number and name are plain text; everything else must be plain text.
+void CheckHtml(std::string_view html) {
+  std::size_t at = 0;
+  while (at < html.size()) {
+    const std::size_t open = html.find('<', at);
+    FUZZ_CHECK(IsPlainText(html.substr(at, open - at)), html);
+    if (open == std::string_view::npos) return;
+    FUZZ_CHECK(html.substr(open, TagStart().size()) == TagStart(), html.substr(open));
+    const std::size_t number = open + TagStart().size();
+    const std::size_t middle = html.find(".gif\" alt=\"", number);
+    FUZZ_CHECK(middle != std::string_view::npos, html.substr(open));
+    FUZZ_CHECK(IsPlainText(html.substr(number, middle - number)), html.substr(open));
+    const std::size_t name = middle + 11;
+    const std::size_t close = html.find("\">", name);
+    FUZZ_CHECK(close != std::string_view::npos, html.substr(open));
+    FUZZ_CHECK(IsPlainText(html.substr(name, close - name)), html.substr(open));
+    at = close + 2;
+  }
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerInitialize(int*, char***) {
+  char folder[] = "/tmp/pictolumen-fuzz-XXXXXX";
+  if (mkdtemp(folder) == nullptr) return 1;
+  setenv("TMPDIR", folder, 1);
+  CacheRoot() = folder;
+  std::atexit([] {
+    std::error_code ignored;
+    std::filesystem::remove_all(CacheRoot(), ignored);
+  });
+  TagStart() = "<img src=\"file://" + EscapeHtml(GetCacheFolder());
+  return 0;
+}
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+  if (size == 0) return 0;
+  const char* transfer_encoding = data[0] % 2 == 0 ? "7bit" : "8bit";
+  const std::string_view text(reinterpret_cast<const char*>(data) + 1, size - 1);
+  CheckHtml(EmojiToHtml(text, transfer_encoding));
+  return 0;
+}

@@ -1,0 +1,97 @@
+#!/usr/bin/env python3
+"""Writes the seed corpora of the fuzz targets (fuzz/corpus/<target>/) from the sample mails in
+examples/ and a few hand-made inputs. Each target reads its input as its own source says: some
+take one or two leading selector bytes before the text."""
+import base64
+import pathlib
+import quopri
+
+ROOT = pathlib.Path(__file__).resolve().parent
+EXAMPLES = ROOT.parent / "examples"
+CORPUS = ROOT / "corpus"
+
+
+def write(target, name, data):
+    folder = CORPUS / target
+    folder.mkdir(parents=True, exist_ok=True)
+    (folder / name).write_bytes(data)
+
+
+def header_values(mail, name):
+    prefix = name.lower().encode() + b":"
+    for line in mail.split(b"\r\n"):
+        if line.lower().startswith(prefix):
+            yield line[len(prefix):].strip()
+
+
+def body(mail):
+    return mail.split(b"\r\n\r\n", 1)[1]
+
+
+mails = {path.stem: path.read_bytes() for path in sorted(EXAMPLES.glob("*.eml"))}
+CP932, ISO_2022_JP, UTF_8, UTF_7, UCS_2, ISO_8859_1 = 77, 78, 27, 28, 25, 0
+
+# Whole messages: the samples, a nested tree with an enclosed message, uu and xx bodies.
+for stem, mail in mails.items():
+    write("message_fuzzer", stem, mail)
+write("message_fuzzer", "nested", b"\r\n".join([
+    b"From: a@example.jp", b"Subject: =?UTF-8?Q?nested_=E2=9C=93?=",
+    b"Content-Type: multipart/mixed; boundary=\"outer\"", b"", b"preamble", b"--outer",
+    b"Content-Type: multipart/alternative; boundary=inner", b"", b"--inner",
+    b"Content-Type: text/plain; charset=utf-8", b"Content-Transfer-Encoding: base64", b"",
+    base64.b64encode("caf\u00e9 \u263a\r\n".encode()), b"--inner",
+    b"Content-Type: text/html; charset=iso-8859-1", b"Content-Transfer-Encoding: quoted-printable",
+    b"", b"<p>caf=E9</p>", b"--inner--", b"--outer", b"Content-Type: message/rfc822", b"",
+    b"Subject: inner", b"", b"enclosed body", b"--outer",
+    b"Content-Type: application/octet-stream; name=\"=?ISO-8859-1?Q?f=E9.bin?=\"",
+    b"Content-Transfer-Encoding: x-uuencode", b"", b"begin 644 f.bin", b"#86)C", b"`", b"end",
+    b"--outer", b"Content-Type: text/plain", b"Content-Transfer-Encoding: x-xxencode", b"",
+    b"1Mq3", b"--outer--", b"epilogue", b""]))
+
+# Encoded words: a charset byte, a start position byte, then the value.
+for stem in ("au-jis-single", "au-sjis-8bit"):
+    for name in ("From", "Subject"):
+        for k, value in enumerate(header_values(mails[stem], name)):
+            write("encoded_words_fuzzer", f"{stem}-{name.lower()}{k}", bytes([CP932, 1]) + value)
+write("encoded_words_fuzzer", "q-words", bytes([UTF_8, 4]) +
+      b"Re: =?utf-8?q?caf=C3=A9_au_lait?= =?iso-8859-1*fr?Q?=E9t=E9?= \"Name, Her\" <x@y>")
+write("encoded_words_fuzzer", "plain", bytes([ISO_8859_1, 0]) + b"Taro Yamada <taro@example.jp>")
+
+# Dates: a local offset byte (56 is UTC), then the header text.
+for value in set(header_values(mails["au-jis-single"], "Date")):
+    write("mail_date_fuzzer", "sample", bytes([92]) + value)
+for k, text in enumerate([b"8-Dec-2026 03:54:40 JST", b"8 Dec 26 10:00:00 EST DST",
+                          b"Mon, 29 Feb 2027 10:00:00 -0000", b"2026 Dec 8 10:00:00.5Z +09"]):
+    write("mail_date_fuzzer", f"form{k}", bytes([56]) + text)
+
+# Transfer codecs: a line length byte, then the data.
+write("transfer_codecs_fuzzer", "quoted-printable", bytes([78]) + body(mails["au-jis-qp"]))
+write("transfer_codecs_fuzzer", "base64", bytes([76]) + base64.b64encode(bytes(range(256))))
+write("transfer_codecs_fuzzer", "uu-line", bytes([78]) + b"M86)C" + b"86)C" * 14)
+write("transfer_codecs_fuzzer", "header", bytes([78]) +
+      b"Content-type: Multipart/mixed; boundary=\"0001A2F3_1B2C3D4E_Pictolumen_boundary\"")
+write("transfer_codecs_fuzzer", "binary", bytes([20]) + quopri.encodestring(bytes(range(256))))
+
+# Character set conversion: source and target identifier bytes, then the text.
+write("transcode_fuzzer", "utf8", bytes([UTF_8, UTF_7]) + "caf\u00e9 \u65e5\u672c +1".encode())
+write("transcode_fuzzer", "utf7", bytes([UTF_7, UCS_2]) + b"Hi Mom -+Jjo--! A+-B &AGE-")
+write("transcode_fuzzer", "ucs2", bytes([UCS_2, 30]) + "\ufeffab\u263a".encode("utf-16-be"))
+write("transcode_fuzzer", "latin2", bytes([1, 13]) + bytes(range(0x80, 0x100)))
+write("transcode_fuzzer", "jis", bytes([ISO_2022_JP, CP932]) + body(mails["au-jis-single"]))
+
+# Japanese code conversion: any text.
+write("jis_conversion_fuzzer", "jis", body(mails["au-jis-single"]))
+write("jis_conversion_fuzzer", "sjis", body(mails["au-sjis-8bit"]))
+write("jis_conversion_fuzzer", "kana", b"\xb6\xde\xb3\xdf\xca\xdf\x8e\xb6\x8e\xde\x1bN\x1b$B")
+
+# INI text: section, key, other key and value (each ended by a backslash and one more byte, as
+# FuzzedDataProvider reads them), then the file text.
+write("ini_text_fuzzer", "settings",
+      b"Pictolumen\\;chbIsEnable_Checked\\;SkinList_Seletced\\;1\\;"
+      b"[Pictolumen]\r\nchbIsEnable_Checked=0\r\nSkinList_Seletced = Night.html \r\n"
+      b"[Other]\r\nchbIsEnable_Checked=1\r\n")
+write("ini_text_fuzzer", "new-section", b"S\\;k\\;K2\\;  v \\;[T]\nk=1\n\n[s]\r\nk2=2")
+
+# Emoji markup: a table selector byte (even 7bit, odd 8bit), then the mail text.
+write("emoji_markup_fuzzer", "jis", b"\x00" + body(mails["au-jis-single"]))
+write("emoji_markup_fuzzer", "sjis", b"\x01" + body(mails["au-sjis-8bit"]))
