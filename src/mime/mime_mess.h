@@ -42,7 +42,8 @@ class TMimeMess {
   // Header and part tree -> Lines: the lines of Header, the root's Content-Type,
   // Content-Description, Content-Disposition, Content-ID and Content-Transfer-Encoding lines
   // (those it has, in this order; they become its Headers), an empty line and the rest of the
-  // tree. Calling it again gives the same source.
+  // tree. Where the root holds a name twice, the later line is written, the one its content
+  // fields were read from. Calling it again gives the same source.
   void BuildMessage();
 };
 

@@ -340,6 +340,32 @@ TEST(TMimeMess, MalformedSourcesGiveDefinedResults) {
   }
 }
 
+// The root's Content-* lines written back are the ones its fields were read from: of two lines
+// of a name the later one, and never a longer header name that merely begins with it.
+TEST(TMimeMess, WritesTheRootContentLinesItWasReadWith) {
+  const auto twice = ParseText(
+      "Content-Type: multipart/alternative; boundary=\"a\"\r\n"
+      "Content-Type-Note: just a note\r\n"
+      "Content-Type: multipart/mixed; boundary=\"b\"\r\n"
+      "Content-Transfer-Encodings: none\r\n\r\n"
+      "--b\r\nContent-Type: text/plain\r\n\r\none\r\n"
+      "--b\r\nContent-Type: text/plain\r\n\r\ntwo\r\n--b--\r\n");
+  ASSERT_EQ(twice->MessagePart->SubPartCount(), 2);
+  twice->BuildMessage();
+  const Lines& head = twice->MessagePart->Headers.lines();
+  EXPECT_EQ(std::count(head.begin(), head.end(), "Content-Type: multipart/mixed; boundary=\"b\""),
+            1);
+  EXPECT_EQ(
+      std::count(head.begin(), head.end(), "Content-Type: multipart/alternative; boundary=\"a\""),
+      0);
+  EXPECT_EQ(std::count(head.begin(), head.end(), "Content-Type-Note: just a note"), 1);
+  EXPECT_EQ(std::count(head.begin(), head.end(), "Content-Transfer-Encodings: none"), 1);
+
+  const auto again = ParseText(twice->Lines.Text());
+  ExpectSameTree(*twice->MessagePart, *again->MessagePart);
+  SaveForReadBack("root-content-lines", *twice);
+}
+
 TEST(TMimeMess, HugeHeaderLinesAreReadAndWrittenInOnePass) {
   std::string source = "Subject: ";
   for (int k = 0; k < 100000; ++k) source += "word" + std::to_string(k % 10) + " ";
