@@ -27,6 +27,11 @@ void AppendEscaped(std::string& output, char c) {
     case '"':
       output.append("&quot;");
       break;
+    case '\0':
+      // A zero byte would end the page where the page becomes a message part; it is shown as
+      // the replacement character instead.
+      output.append("&#65533;");
+      break;
     default:
       output.push_back(c);
   }

@@ -7,7 +7,8 @@
 
 namespace pictolumen {
 
-// `text` with &, <, > and " written as &amp;, &lt;, &gt; and &quot;; every other byte kept.
+// `text` with &, <, > and " written as &amp;, &lt;, &gt; and &quot;, and a zero byte as &#65533;
+// (the replacement character); every other byte kept.
 // EscapeHtml("<a href=\"x\">&") == "&lt;a href=&quot;x&quot;&gt;&amp;"
 std::string EscapeHtml(std::string_view text);
 

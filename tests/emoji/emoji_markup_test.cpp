@@ -88,7 +88,9 @@ TEST_F(EmojiToHtmlTest, KeepsEveryOtherByte) {
   EXPECT_EQ(EmojiToHtml("\x82\r\na", "7bit"), "\x82\r\na");  // the CR goes with the lead byte
   EXPECT_EQ(EmojiToHtml("a\x82\xa0\xeb", "7bit"), "a\x82\xa0\xeb");  // a lead byte at the end
   EXPECT_EQ(EmojiToHtml("\xeb", "7bit"), "\xeb");
-  EXPECT_EQ(EmojiToHtml("a\0b\xeb\0\xeb\x59"s, "7bit"), "a\0b\xeb\0"s + Tag("1", kExclamation));
+  // A zero byte would cut the page short once it becomes a message part.
+  EXPECT_EQ(EmojiToHtml("a\0b\xeb\0\xeb\x59"s, "7bit"),
+            "a&#65533;b\xeb&#65533;" + Tag("1", kExclamation));
   EXPECT_EQ(EmojiToHtml("ab\x1b", "7bit"), "ab");  // ESC at the end ends the JIS text
   EXPECT_EQ(EmojiToHtml(kJisIn + "u", "7bit"), "u");
 }

@@ -247,6 +247,16 @@ TEST_F(PipelineBadInputTest, TenMegabyteMailIsRewrittenWhole) {
   EXPECT_EQ(PlainText(*message), body);
 }
 
+TEST_F(PipelineBadInputTest, ZeroByteInTheBodyDoesNotCutThePageShort) {
+  const auto message = Open(
+      "From: a@ezweb.ne.jp\r\nContent-Transfer-Encoding: quoted-printable\r\n\r\n"
+      "before=00after\r\n");
+  ASSERT_NE(message, nullptr);
+  TMimePart& html = *message->MessagePart->SubParts.at(0)->SubParts.at(0)->SubParts.at(1);
+  html.DecodeBody();
+  EXPECT_NE(html.DecodedData.Bytes().find("before&#65533;after\r\n</pre>"), std::string::npos);
+}
+
 TEST_F(PipelineBadInputTest, MultipartRootBodyAfterClosingBoundaryBecomesThePage) {
   const auto message = Open(
       "From: a@ezweb.ne.jp\r\nContent-Type: multipart/mixed; boundary=\"b\"\r\n\r\n"
