@@ -3,7 +3,6 @@
 
 #include <gtest/gtest.h>
 
-#include <chrono>
 #include <random>
 
 #include "charset/external_converter.h"
@@ -283,13 +282,13 @@ TEST(TranscodeText, BadInputGivesADefinedResult) {
   EXPECT_EQ(BestRoundTripCharset("", csUTF_8, CharsetSet{csKOI8_R}), csKOI8_R);
 }
 
-TEST(TranscodeText, LargeInputsCostLinearTime) {
+// Megabytes of hostile input give defined results; the cost is measured by benchmarks, not here.
+TEST(TranscodeText, LargeHostileInputsGiveDefinedResults) {
   std::mt19937 random(4);
   std::string noise(1 << 20, '\0');
   for (char& c : noise) c = static_cast<char>(random());
   const std::string continuations(1 << 20, '\x80');
   const std::string lead_then_continuations = "\xC3" + continuations;
-  const auto start = std::chrono::steady_clock::now();
   for (CharsetId source : {csUTF_8, csUTF_7, csMUTF_7, csUCS_2LE, csUCS_4, csKOI8_R}) {
     for (CharsetId target : {csUTF_8, csUTF_7, csCP1252}) {
       const std::string out = TranscodeText(noise, source, target);
@@ -301,9 +300,6 @@ TEST(TranscodeText, LargeInputsCostLinearTime) {
   EXPECT_EQ(TranscodeText(continuations, csUTF_8, csUCS_2).size(), 2u);
   const CharsetId best = BestRoundTripCharset(noise, csUTF_8, CharsetSet{csISO_8859_2, csKOI8_R});
   EXPECT_TRUE(best == csISO_8859_2 || best == csKOI8_R);
-  const auto seconds =
-      std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-  EXPECT_LT(seconds, 20.0);
 }
 
 }  // namespace
