@@ -45,6 +45,16 @@ std::vector<std::string> SplitLines(std::string_view text) {
   return std::move(lines.lines());
 }
 
+// A value enclosed in a pair of the same quote character, ' or ", is read without them, as
+// the Windows profile functions read it.
+std::string_view Unquoted(std::string_view value) {
+  if (value.size() >= 2 && (value.front() == '"' || value.front() == '\'') &&
+      value.back() == value.front()) {
+    return value.substr(1, value.size() - 2);
+  }
+  return value;
+}
+
 }  // namespace
 
 std::string IniLookup(std::string_view text, std::string_view section, std::string_view key,
@@ -57,7 +67,7 @@ std::string IniLookup(std::string_view text, std::string_view section, std::stri
     }
     std::string_view value;
     if (in_section && KeyLine(line, key, &value)) {
-      return std::string(value.substr(0, kProfileValueLimit));
+      return std::string(Unquoted(value).substr(0, kProfileValueLimit));
     }
   }
   return std::string(default_value.substr(0, kProfileValueLimit));

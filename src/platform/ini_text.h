@@ -11,7 +11,8 @@ namespace pictolumen::platform {
 inline constexpr std::size_t kProfileValueLimit = 2047;
 
 // The value of `key` in `section` of the INI text, or `default_value`. Section and key match
-// without regard to letter case; blanks around the value are dropped; cut at 2047 bytes.
+// without regard to letter case; blanks around the value are dropped, then one pair of
+// enclosing quotes (' or "); cut at 2047 bytes.
 std::string IniLookup(std::string_view text, std::string_view section, std::string_view key,
                       std::string_view default_value);
 

@@ -23,6 +23,9 @@ TEST(IniLookup, ToleratesGarbageAndOddLineEnds) {
   EXPECT_EQ(IniLookup("key=outside\n", "S", "key", "d"), "d");
   EXPECT_EQ(IniLookup("[S\nkey=unclosed\n", "S", "key", "d"), "unclosed");
   EXPECT_EQ(IniLookup("[S]\nkey=\n", "S", "key", "d"), "");
+  EXPECT_EQ(IniLookup("[S]\nkey= \"a b\" \n", "S", "key", "d"), "a b");
+  EXPECT_EQ(IniLookup("[S]\nkey='x'\n", "S", "key", "d"), "x");
+  EXPECT_EQ(IniLookup("[S]\nkey=\"x'\n", "S", "key", "d"), "\"x'");
 }
 
 TEST(IniLookup, CutsValuesAt2047Bytes) {
@@ -58,6 +61,8 @@ TEST(Profile, SystemFunctionsAndOurTextAgree) {
   EXPECT_EQ(ProfileRead("PICTOLUMEN", "skinlist_seletced", "d", file), "Pop");
   EXPECT_EQ(ProfileRead("Pictolumen", "chbIsEnable_Checked", "d", file), "0");
   EXPECT_EQ(ProfileRead("Pictolumen", "absent", "d", file), "d");
+  WriteWholeFile(file, IniAssign("", "S", "quoted", "\"Blue Sky\""));
+  EXPECT_EQ(ProfileRead("S", "quoted", "d", file), "Blue Sky");
   EXPECT_EQ(ProfileRead("Pictolumen", "x", "d", folder / "missing.ini"), "d");
 }
 
