@@ -3,11 +3,11 @@
 //
 // Encodings: UCS-2BE; UTF-32 (written big-endian after the mark 00 00 FE FF, read in the order
 // its mark gives); UTF-7 (alias UNICODE-1-1-UTF-7; as a target only, each character in a run of
-// its own); UTF-8, ISO-8859-1, ISO-8859-15, WINDOWS-1252 and CP932 (alias SHIFT_JIS) by
-// their code pages; ISO-2022-JP by an escape-sequence layer over code page 932 (JIS X 0208 rows
-// and ASCII, starting and ending in ASCII). Other names are refused. A target suffix "//IGNORE"
-// skips what cannot be converted; otherwise the conversion stops there with EILSEQ. Characters
-// outside the Basic Multilingual Plane are not convertible.
+// its own); UTF-8, ISO-8859-1, ISO-8859-15, WINDOWS-1252 and CP932 (aliases SHIFT_JIS and
+// SHIFT-JIS) by their code pages; ISO-2022-JP by an escape-sequence layer over code page 932 (JIS X
+// 0208 rows and ASCII, starting and ending in ASCII). Other names are refused. A target suffix
+// "//IGNORE" skips what cannot be converted; otherwise the conversion stops there with EILSEQ.
+// Characters outside the Basic Multilingual Plane are not convertible.
 #include <windows.h>
 
 #include <atomic>
@@ -69,7 +69,7 @@ bool FindEncoding(const std::string& name, Encoding& encoding) {
     encoding = {Kind::kCodePage, 28605};
   else if (upper == "WINDOWS-1252")
     encoding = {Kind::kCodePage, 1252};
-  else if (upper == "CP932" || upper == "SHIFT_JIS")
+  else if (upper == "CP932" || upper == "SHIFT_JIS" || upper == "SHIFT-JIS")
     encoding = {Kind::kCodePage, 932};
   else if (upper == "ISO-2022-JP")
     encoding = {Kind::kIso2022Jp, 0};
