@@ -138,7 +138,8 @@ std::string ExternalConvert(ConverterHandle handle, std::string_view input, std:
   // Convert the whole input. When the library stops with the output (nearly) full, give it more
   // room and go on; when it stops elsewhere after some progress, call it again. A call that
   // makes no progress although it has room means input the library cannot take, and ends the
-  // conversion.
+  // conversion. A library that reports more input taken or more output room left than it was
+  // given is not called again: its counts would make the next call read far beyond the input.
   std::string output(4 * input.size(), '\0');
   std::size_t written = 0;
   const char* in = input.data();
@@ -149,7 +150,9 @@ std::string ExternalConvert(ConverterHandle handle, std::string_view input, std:
     const std::size_t in_before = in_left;
     const std::size_t out_before = out_left;
     entries.convert(converter, &in, &in_left, &out, &out_left);
+    if (out_left > out_before) out_left = out_before;
     written += out_before - out_left;
+    if (in_left > in_before) in_left = 0;
     if (in_left == 0) break;
     if (out_left < kOutputReserve) {
       output.resize(std::max(2 * output.size(), written + 4 * in_left + kOutputReserve));
@@ -165,7 +168,7 @@ std::string ExternalConvert(ConverterHandle handle, std::string_view input, std:
   std::size_t out_left = output.size() - written;
   const std::size_t out_before = out_left;
   entries.convert(converter, nullptr, nullptr, &out, &out_left);
-  written += out_before - out_left;
+  if (out_left <= out_before) written += out_before - out_left;
 
   output.resize(written);
   if (consumed) *consumed = input.size() - in_left;

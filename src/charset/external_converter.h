@@ -43,8 +43,10 @@ ConverterHandle ExternalOpenTranslit(std::string_view target, std::string_view s
 // The whole of `input` converted by `handle`, followed by the converter's closing shift sequence
 // (a flush call with no input), so that a stateful target such as ISO-2022-JP ends in its
 // initial state. The output grows as needed. The conversion stops early only where the library
-// stops at input it cannot convert; `consumed` (when given) receives the number of input bytes
-// taken. Empty for kNoConverter, an empty input, or when the library or entry is missing.
+// stops at input it cannot convert, or after a call whose counts claim more input taken or
+// more output room than it had (the input then counts as taken); `consumed` (when given)
+// receives the number of input bytes taken. Empty for kNoConverter, an empty input, or when the
+// library or entry is missing.
 std::string ExternalConvert(ConverterHandle handle, std::string_view input,
                             std::size_t* consumed = nullptr);
 

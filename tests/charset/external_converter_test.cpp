@@ -183,6 +183,19 @@ TEST_F(ExternalConverter, ConversionStopsWhereTheLibraryCannotGoOn) {
   EXPECT_EQ(consumed, 0u);
 }
 
+TEST_F(ExternalConverter, ALibraryThatMiscountsIsNotCalledAgain) {
+  // Its counts claim 4 bytes of input more than it had and 4 bytes more output room: trusted,
+  // they would send the next call far beyond the input and grow the output without end.
+  ConverterHandle handle = ExternalOpen("UCS-2BE", ICONV_DLL_MISCOUNTING);
+  ASSERT_NE(handle, kNoConverter);
+  std::size_t consumed = 0;
+  EXPECT_EQ(ExternalConvert(handle, "abc", &consumed), "");
+  EXPECT_EQ(consumed, 3u);
+  EXPECT_EQ(hooks_.ConvertCalls(), 1);
+  EXPECT_EQ(hooks_.FlushCalls(), 1);
+  ExternalClose(handle);
+}
+
 TEST_F(ExternalConverter, BestRoundTripCharsetFindsTheJapaneseSet) {
   const CharsetSet header_sets{csISO_8859_1,  csISO_8859_2,  csISO_8859_3, csISO_8859_4,
                                csISO_8859_5,  csISO_8859_6,  csISO_8859_7, csISO_8859_8,

@@ -5,7 +5,8 @@
 // its mark gives); UTF-7 (alias UNICODE-1-1-UTF-7; as a target only, each character in a run of
 // its own); UTF-8, ISO-8859-1, ISO-8859-15, WINDOWS-1252 and CP932 (aliases SHIFT_JIS and
 // SHIFT-JIS) by their code pages; ISO-2022-JP by an escape-sequence layer over code page 932 (JIS X
-// 0208 rows and ASCII, starting and ending in ASCII). Other names are refused. A target suffix
+// 0208 rows and ASCII, starting and ending in ASCII); and the miscounting source of
+// test_hooks.h. Other names are refused. A target suffix
 // "//IGNORE" skips what cannot be converted; otherwise the conversion stops there with EILSEQ.
 // Characters outside the Basic Multilingual Plane are not convertible.
 #include <windows.h>
@@ -256,11 +257,19 @@ std::size_t Flush(Converter& cv, char** output, std::size_t* output_left) {
   return 0;
 }
 
+// The converter of the source name ICONV_DLL_MISCOUNTING, told apart by its address.
+char miscounting;
+
 }  // namespace
 
 EXPORT void* __cdecl libiconv_open(const char* target, const char* source) {
   Encoding to{}, from{};
   const std::string target_name = target ? target : "";
+  if (source && Upper(source) == ICONV_DLL_MISCOUNTING) {
+    std::lock_guard<std::mutex> guard(hook_lock);
+    open_log.append(target_name).append("<").append(source).append(" ok\n");
+    return &miscounting;
+  }
   // UTF-7 is written one character at a time (each one closing its own run), never read.
   const bool ok = FindEncoding(target_name, to) && FindEncoding(source ? source : "", from) &&
                   from.code_page != CP_UTF7;
@@ -276,6 +285,14 @@ EXPORT void* __cdecl libiconv_open(const char* target, const char* source) {
 
 EXPORT std::size_t __cdecl libiconv(void* handle, const char** input, std::size_t* input_left,
                                     char** output, std::size_t* output_left) {
+  if (handle == &miscounting) {
+    ++(input && *input ? convert_calls : flush_calls);
+    if (!input || !*input) return 0;
+    *input += *input_left;
+    *input_left = static_cast<std::size_t>(-4);
+    *output_left += 4;
+    return Fail(EILSEQ);
+  }
   auto& cv = *static_cast<Converter*>(handle);
   if (!input || !*input) {
     ++flush_calls;
@@ -311,6 +328,7 @@ EXPORT std::size_t __cdecl libiconv(void* handle, const char** input, std::size_
 }
 
 EXPORT int __cdecl libiconv_close(void* handle) {
+  if (handle == &miscounting) return 0;
   delete static_cast<Converter*>(handle);
   return 0;
 }

@@ -18,6 +18,11 @@ using ClearLogHook = void(ICONV_DLL_CALL*)();
 using CallCountHook = long(ICONV_DLL_CALL*)();
 }
 
+// A source name the library opens for any target: the converter takes no input and writes
+// nothing, but each convert call with input claims to have taken 4 bytes more than it was given
+// and to have 4 bytes more output room left than it was given (as a faulty library might).
+#define ICONV_DLL_MISCOUNTING "X-MISCOUNTING"
+
 #define ICONV_DLL_OPEN_LOG "iconv_dll_open_log"
 #define ICONV_DLL_CLEAR_LOG "iconv_dll_clear_log"
 #define ICONV_DLL_CONVERT_CALLS "iconv_dll_convert_calls"
