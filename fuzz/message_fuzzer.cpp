@@ -9,6 +9,7 @@
 #include <string_view>
 #include <vector>
 
+#include "charset/external_converter.h"
 #include "common/text.h"
 #include "fuzz_check.h"
 #include "mime/mime_mess.h"
@@ -79,9 +80,11 @@ std::string Difference(std::string_view expected, std::string_view actual) {
 
 // Whether the tree has a multipart whose boundary lines cannot be told apart when the message
 // is read again: a multipart inside another one whose boundary begins with the outer boundary
-// (an empty boundary included) ends the outer sub-part with its own boundary lines; and a
-// boundary that ends in a blank never matches a line, whose trailing blanks are removed, so
-// that the preamble takes every line and grows by the boundary lines written after it.
+// (an empty boundary included) ends the outer sub-part with its own boundary lines; a boundary
+// that ends in a blank never matches a line, whose trailing blanks are removed, so that the
+// preamble takes every line and grows by the boundary lines written after it; and a boundary
+// holding a control byte or two blanks in a row may be folded there and read back changed
+// (a tab made a space, blanks after "; " or ", " made one).
 bool HasBoundaryClash(TMimeMess& mess) {
   struct Pending {
     TMimePart* part;
@@ -96,6 +99,11 @@ bool HasBoundaryClash(TMimeMess& mess) {
       if (!boundary.empty() && static_cast<unsigned char>(boundary.back()) <= 0x20 &&
           boundary.back() != '\x1b') {
         return true;
+      }
+      for (std::size_t k = 0; k < boundary.size(); ++k) {
+        const bool blank = boundary[k] == ' ';
+        if (static_cast<unsigned char>(boundary[k]) < 0x20) return true;
+        if (blank && k + 1 < boundary.size() && boundary[k + 1] == ' ') return true;
       }
       for (const std::string& outer : item.outer) {
         if (boundary.compare(0, outer.size(), outer) == 0) return true;
@@ -119,11 +127,16 @@ std::string Comparable(std::string_view source) {
       ++i;
     } else if (source[i] == '\n') {
       const std::string line = UpperCase(std::string_view(out).substr(line_start));
+      bool address = false;
       for (const std::string_view name : {"FROM:", "TO:", "CC:", "REPLY-TO:"}) {
-        if (line.compare(0, name.size(), name) == 0) out.resize(line_start);
+        address = address || line.compare(0, name.size(), name) == 0;
       }
-      out += '\n';
-      line_start = out.size();
+      if (address) {
+        out.resize(line_start);
+      } else {
+        out += '\n';
+        line_start = out.size();
+      }
     } else {
       out += source[i];
     }
@@ -208,6 +221,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const std::string rebuilt = Rebuilt(second);
   FUZZ_CHECK(!comes_back || Comparable(rebuilt) == Comparable(built), Difference(built, rebuilt));
 
+  // A converter library decides itself what it can take there and back.
+  if (ExternalConverterLoaded()) return 0;
   for (TMimePart* part : PartsOf(first)) CheckEncodeDecode(*part);
   return 0;
 }
