@@ -72,10 +72,22 @@ std::string MappableBytes(std::string_view text, CharsetId id) {
 
 }  // namespace
 
+// The library, when there is one, is loaded before the first input, so that every input is
+// checked the same way.
+extern "C" int LLVMFuzzerInitialize(int*, char***) {
+  LoadExternalConverter();
+  return 0;
+}
+
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   if (size < 2) return 0;
   const auto source = static_cast<CharsetId>(data[0]);
   const auto target = static_cast<CharsetId>(data[1]);
+  // The C library's ISO-2022-CN-EXT reader (glibc 2.36) reads beyond its input on a shift
+  // without a designation; that set is left out when its iconv serves as the library.
+  if (ExternalConverterLoaded() && (source == csISO_2022_CN_EXT || target == csISO_2022_CN_EXT)) {
+    return 0;
+  }
   const std::string_view text(reinterpret_cast<const char*>(data) + 2, size - 2);
 
   const std::string converted = TranscodeText(text, source, target);
