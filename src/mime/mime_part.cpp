@@ -518,30 +518,44 @@ std::string MakeBoundary() {
 std::vector<std::string> FoldHeaderLine(std::string_view text, int max_length) {
   if (text.empty()) return {std::string()};
   const std::size_t limit = static_cast<std::size_t>(std::max(max_length, 0));
+  const auto blanks_only = [](std::string_view line) {
+    return WithoutTrailingBlanks(line).empty();
+  };
   std::vector<std::string> lines;
   std::size_t at = 0;
   while (at < text.size()) {
     const std::string_view rest = text.substr(at);
-    if (rest.size() < limit) {
-      lines.emplace_back(rest);
-      break;
+    std::size_t length = rest.size();
+    if (rest.size() >= limit) {
+      const std::size_t semicolon = LastPosFrom("; ", rest, limit);
+      const std::size_t space = LastPosFrom(" ", rest, limit);
+      const std::size_t comma = LastPosFrom(", ", rest, limit);
+      if (semicolon <= 1 && space <= 1 && comma <= 1) {
+        // Nothing to break at within the limit: the line runs to the next blank.
+        const std::size_t blank = rest.find_first_of(" \t", 1);
+        length = blank == std::string_view::npos ? rest.size() : blank;
+      } else if (semicolon >= 1) {
+        length = semicolon;  // through the ";"
+      } else if (comma >= 1) {
+        length = comma;  // through the ","
+      } else {
+        length = space - 1;  // before the space
+      }
     }
-    const std::size_t semicolon = LastPosFrom("; ", rest, limit);
-    const std::size_t space = LastPosFrom(" ", rest, limit);
-    const std::size_t comma = LastPosFrom(", ", rest, limit);
-    std::size_t length;
-    if (semicolon <= 1 && space <= 1 && comma <= 1) {
-      // Nothing to break at within the limit: the line runs to the next blank.
-      const std::size_t blank = rest.find_first_of(" \t", 1);
+    if (blanks_only(rest.substr(0, length))) {
+      // A line of blanks alone is no header line: once its trailing blanks are gone (as an
+      // enclosed message's lines lose them) it ends the header block. It runs on through the
+      // next word instead; blanks that no word follows stay on the line before.
+      std::size_t word = length;
+      while (word < rest.size() && blanks_only(rest.substr(word, 1))) ++word;
+      const std::size_t blank = rest.find_first_of(" \t", word);
       length = blank == std::string_view::npos ? rest.size() : blank;
-    } else if (semicolon >= 1) {
-      length = semicolon;  // through the ";"
-    } else if (comma >= 1) {
-      length = comma;  // through the ","
-    } else {
-      length = space - 1;  // before the space
     }
-    lines.emplace_back(rest.substr(0, length));
+    if (!lines.empty() && blanks_only(rest.substr(0, length))) {
+      lines.back() += rest.substr(0, length);
+    } else {
+      lines.emplace_back(rest.substr(0, length));
+    }
     at += length;
   }
   return lines;

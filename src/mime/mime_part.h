@@ -137,7 +137,9 @@ std::string MakeBoundary();
 // A header field folded into lines for a line length `max_length`: a text shorter than that is
 // one line; otherwise each line ends with the last "; " (at its ";"), else the last ", " (at its
 // ","), else before the last space within the first `max_length` characters, so that every
-// further line begins with a blank. An empty text gives one empty line.
+// further line begins with a blank. No further line consists of blanks alone: such a line runs
+// on through the next word (blanks at the very end stay on the line before). An empty text
+// gives one empty line.
 // FoldHeaderLine("Content-type: Multipart/mixed; boundary=\"...37...\"", 78) gives
 // "Content-type: Multipart/mixed;" and " boundary=\"...\"".
 std::vector<std::string> FoldHeaderLine(std::string_view text, int max_length);

@@ -366,6 +366,30 @@ TEST(TMimeMess, WritesTheRootContentLinesItWasReadWith) {
   SaveForReadBack("root-content-lines", *twice);
 }
 
+// A folded line of blanks alone would end the enclosed message's header once its trailing
+// blanks are removed, and its later header lines would become body.
+TEST(TMimeMess, AnEnclosedHeaderWithARunOfBlanksComesBackWhole) {
+  const std::string subject =
+      "Subject: " + std::string(70, 'a') + std::string(10, '\t') + std::string(90, 'b');
+  const auto parsed = ParseText("Content-Type: message/rfc822\r\n\r\n" + subject +
+                                "\r\nContent-Type: text/plain; charset=utf-8\r\n\r\nbody\r\n");
+  ASSERT_EQ(parsed->MessagePart->SubPartCount(), 1);
+  const TMimePart& enclosed = *parsed->MessagePart->SubPartAt(0);
+  EXPECT_EQ(enclosed.Headers.lines(), (Lines{subject, "Content-Type: text/plain; charset=utf-8"}));
+  parsed->BuildMessage();
+  const auto again = ParseText(parsed->Lines.Text());
+  ASSERT_EQ(again->MessagePart->SubPartCount(), 1);
+  TMimePart& read = *again->MessagePart->SubPartAt(0);
+  // Unfolding makes the run one space; the header block itself is whole.
+  EXPECT_EQ(read.Headers.lines(),
+            (Lines{"Subject: " + std::string(70, 'a') + " " + std::string(90, 'b'),
+                   "Content-Type: text/plain; charset=utf-8"}));
+  EXPECT_EQ(read.CharsetCode, csUTF_8);
+  read.TargetCharset = csUTF_8;
+  EXPECT_EQ(Decoded(read), "body\r\n");
+  SaveForReadBack("enclosed-blank-run", *parsed);
+}
+
 TEST(TMimeMess, HugeHeaderLinesAreReadAndWrittenInOnePass) {
   std::string source = "Subject: ";
   for (int k = 0; k < 100000; ++k) source += "word" + std::to_string(k % 10) + " ";

@@ -446,6 +446,25 @@ TEST(FoldHeaderLine, BreaksAtSemicolonCommaOrSpace) {
   }
 }
 
+TEST(FoldHeaderLine, NeverWritesALineOfBlanksAlone) {
+  // A run of blanks across the limit before a long word: the last line takes the run's rest.
+  const std::string run = std::string(76, 'a') + "    " + std::string(100, 'b');
+  EXPECT_EQ(FoldHeaderLine(run, 78),
+            (Lines{std::string(76, 'a') + " ", "   " + std::string(100, 'b')}));
+  // Tabs where nothing else breaks the line: one line each before, now one for the whole run.
+  const std::string tabs = "X: " + std::string(100, '\t') + "y";
+  EXPECT_EQ(FoldHeaderLine(tabs, 78), (Lines{"X:", " " + std::string(100, '\t') + "y"}));
+  // Blanks that no word follows stay on the line before.
+  const std::string tail = "X: a" + std::string(100, ' ');
+  EXPECT_EQ(FoldHeaderLine(tail, 78), Lines{tail});
+  for (const std::string& text : {run, tabs, tail}) {
+    const Lines folded = FoldHeaderLine(text, 78);
+    for (std::size_t k = 1; k < folded.size(); ++k) {
+      EXPECT_NE(folded[k].find_first_not_of(" \t"), std::string::npos) << k;
+    }
+  }
+}
+
 TEST(CutQuotedPrintableLines, EndsLinesBeforeAnEscapeOrABlank) {
   EXPECT_EQ(CutQuotedPrintableLines("", 78), Lines{""});
   EXPECT_EQ(CutQuotedPrintableLines(std::string(77, 'a'), 78), Lines{std::string(77, 'a')});
