@@ -1,5 +1,6 @@
 // Transfer codecs: every decoder on any input, the encode -> decode round trips, and the
 // quoted-printable line cutting and header folding of the MIME part.
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <string>
@@ -32,14 +33,20 @@ void CheckCutLines(std::string_view bytes, int limit) {
 }
 
 // A folded header gives the text back when its lines are joined, and every line after the
-// first begins with a blank (so that a reader takes it as a continuation).
+// first begins with a blank (so that a reader takes it as a continuation) and holds more than
+// blanks (bytes up to 0x20 other than ESC), which would end the header once they are trimmed.
 void CheckFolding(std::string_view text, int limit) {
   const std::vector<std::string> lines = FoldHeaderLine(text, limit);
   std::string joined;
   for (std::size_t k = 0; k < lines.size(); ++k) {
-    if (k > 0)
+    if (k > 0) {
       FUZZ_CHECK(!lines[k].empty() && (lines[k][0] == ' ' || lines[k][0] == '\t'),
                  "continuation line");
+      FUZZ_CHECK(
+          std::any_of(lines[k].begin(), lines[k].end(),
+                      [](char c) { return c == '\x1b' || static_cast<unsigned char>(c) > 0x20; }),
+          "line of blanks");
+    }
     joined += lines[k];
   }
   FUZZ_CHECK(joined == text, "folded lines");
