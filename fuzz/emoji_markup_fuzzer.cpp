@@ -26,11 +26,25 @@ std::string& TagStart() {
   return start;
 }
 
+// Whether `text` begins with a character reference: "&" and a name of letters or "#" and
+// decimal digits (or "#x" and hexadecimal digits), then ";".
 bool IsEntity(std::string_view text) {
-  for (const std::string_view entity : {"&amp;", "&lt;", "&gt;", "&quot;"}) {
-    if (text.substr(0, entity.size()) == entity) return true;
+  std::size_t at = 1;
+  bool (*in_reference)(char) = [](char c) {
+    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
+  };
+  if (text.substr(0, 3) == "&#x" || text.substr(0, 3) == "&#X") {
+    at = 3;
+    in_reference = [](char c) {
+      return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'f') || (c >= 'A' && c <= 'F');
+    };
+  } else if (text.substr(0, 2) == "&#") {
+    at = 2;
+    in_reference = [](char c) { return c >= '0' && c <= '9'; };
   }
-  return false;
+  const std::size_t first = at;
+  while (at < text.size() && in_reference(text[at])) ++at;
+  return at > first && at < text.size() && text[at] == ';';
 }
 
 // Text between tags: markup characters only as entities. Returns false otherwise.
