@@ -177,17 +177,18 @@ bool NamesItsCharset(const StringList& body) {
 
 // Encoding a leaf part's decoded content and decoding it again gives the content back, its
 // line breaks made CR LF (binary data written as one line gains one at its end). Text in 7bit
-// is written without conversion and HTML that names its charset is read without it, so neither
-// can be compared; nor can UCS-2 text, which is written after a byte order mark that its
-// reader keeps as a character.
+// is written without conversion and HTML that names its charset (in its lines as read, or as
+// written) is read without it, so neither can be compared; nor can UCS-2 text, which is written
+// after a byte order mark that its reader keeps as a character.
 void CheckEncodeDecode(TMimePart& part) {
   if (part.PrimaryKind == pkMultipart || part.PrimaryKind == pkMessage) return;
   if (part.PrimaryKind == pkText && part.EncodingKind == ek7Bit) return;
   if (part.PrimaryKind == pkText && part.CharsetCode == csUCS_2) return;
+  const bool names_its_charset = part.PrimaryKind == pkText && NamesItsCharset(part.Body);
   part.DecodeBody();
   const std::string content = part.DecodedData.Bytes();
   part.EncodeBody();
-  if (part.PrimaryKind == pkText && NamesItsCharset(part.Body)) return;
+  if (names_its_charset || (part.PrimaryKind == pkText && NamesItsCharset(part.Body))) return;
   part.DecodeBody();
   const std::string again = part.DecodedData.Bytes();
   if (part.PrimaryKind == pkText) {
