@@ -115,9 +115,10 @@ bool HasBoundaryClash(TMimeMess& mess) {
   return false;
 }
 
-// A source as compared between two builds: folded lines joined, blanks as OneSpace makes them,
-// and the address lines left out. A mailbox is kept decoded and taken apart again when it is
-// written, so a display name holding "<" or a double quote does not come back the same.
+// A source as compared between two builds: folded lines joined, blanks as OneSpace makes them
+// and none at the end of a line, and the address lines left out. A mailbox is kept decoded and
+// taken apart again when it is written, so a display name holding "<" or a double quote does not
+// come back the same.
 std::string Comparable(std::string_view source) {
   std::string out;
   std::size_t line_start = 0;
@@ -141,7 +142,13 @@ std::string Comparable(std::string_view source) {
       out += source[i];
     }
   }
-  return OneSpace(out);
+  // Header values are read trimmed: blanks at the end of a line do not come back either.
+  std::string comparable;
+  for (const char c : OneSpace(out)) {
+    if (c == '\r' && !comparable.empty() && comparable.back() == ' ') comparable.pop_back();
+    comparable += c;
+  }
+  return comparable;
 }
 
 std::string Rebuilt(TMimeMess& mess) {
