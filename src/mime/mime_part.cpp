@@ -129,6 +129,9 @@ struct TMimePart::ParseTask {
   TMimePart* part;
   std::size_t begin;
   std::size_t end;
+  // The boundaries of the multiparts around the part, outermost first (at most the nesting
+  // bound of them).
+  std::vector<std::string_view> enclosing_boundaries;
 };
 
 TMimePart::TMimePart() : TargetCharset(SystemCharsetId()) {}
@@ -231,16 +234,18 @@ void TMimePart::ParseLines() {
   // of it, and a part's lines are moved from there into its lists. A list of pending ranges
   // takes the place of recursion, so the depth of the input never reaches the call stack.
   StringList work = Lines;
-  std::vector<ParseTask> tasks{{this, 0, work.size()}};
+  std::vector<ParseTask> tasks{{this, 0, work.size(), {}}};
   while (!tasks.empty()) {
-    const ParseTask task = tasks.back();
+    const ParseTask task = std::move(tasks.back());
     tasks.pop_back();
-    task.part->ParseRange(work, task.begin, task.end, tasks);
+    task.part->ParseRange(work, task, tasks);
   }
 }
 
-void TMimePart::ParseRange(StringList& lines, std::size_t begin, std::size_t end,
+void TMimePart::ParseRange(StringList& lines, const ParseTask& task,
                            std::vector<ParseTask>& tasks) {
+  const std::size_t begin = task.begin;
+  const std::size_t end = task.end;
   Clear();
   std::size_t i = begin;
   while (i < end) {
@@ -250,7 +255,10 @@ void TMimePart::ParseRange(StringList& lines, std::size_t begin, std::size_t end
   }
   ParsePartHeader();
 
-  if (PrimaryKind == pkMultipart && CanNestSubPart()) {
+  if (PrimaryKind == pkMultipart && CanNestSubPart() &&
+      !BoundaryTakenByEnclosing(task.enclosing_boundaries)) {
+    std::vector<std::string_view> enclosing = task.enclosing_boundaries;
+    enclosing.push_back(Boundary);
     const std::string open = "--" + Boundary;
     const std::string close = open + "--";
     while (i < end) {
@@ -265,7 +273,7 @@ void TMimePart::ParseRange(StringList& lines, std::size_t begin, std::size_t end
       TMimePart* sub = NewSubPart();
       const std::size_t first = i;
       while (i < end && !StartsWith(lines[i], open)) ++i;
-      tasks.push_back({sub, first, i});
+      tasks.push_back({sub, first, i, enclosing});
       if (i < end) closed = lines[i++] == close;
     } while (i < end && !closed);
   } else if (PrimaryKind == pkMessage && CanNestSubPart()) {
@@ -273,11 +281,12 @@ void TMimePart::ParseRange(StringList& lines, std::size_t begin, std::size_t end
     // its header block, and every later one, belong to it.
     while (i < end && WithoutTrailingBlanks(lines[i]).empty()) ++i;
     for (std::size_t k = i; k < end; ++k) lines[k].resize(WithoutTrailingBlanks(lines[k]).size());
-    tasks.push_back({NewSubPart(), i, end});
+    tasks.push_back({NewSubPart(), i, end, task.enclosing_boundaries});
     i = end;
   }
   // Everything else, also the text after a multipart's closing boundary and all lines of a
-  // multipart or message at the nesting limit, is body.
+  // multipart or message at the nesting limit or with a boundary taken by an enclosing part,
+  // is body.
   for (; i < end; ++i) Body.push_back(std::move(lines[i]));
 }
 
@@ -440,8 +449,13 @@ void TMimePart::BuildPartHeader() {
   if (!Description.empty()) Headers.push_back("Content-Description: " + Description);
 }
 
+bool TMimePart::BoundaryTakenByEnclosing(const std::vector<std::string_view>& enclosing) const {
+  return std::any_of(enclosing.begin(), enclosing.end(),
+                     [this](std::string_view outer) { return StartsWith(Boundary, outer); });
+}
+
 bool TMimePart::WritesBoundaries() const {
-  return PrimaryKind == pkMultipart && CanNestSubPart();
+  return PrimaryKind == pkMultipart && CanNestSubPart() && !SubParts.empty();
 }
 
 bool TMimePart::WritesEnclosedMessage() const {

@@ -123,8 +123,12 @@ class TMimePart {
 
  private:
   struct ParseTask;
-  void ParseRange(StringList& lines, std::size_t begin, std::size_t end,
-                  std::vector<ParseTask>& tasks);
+  void ParseRange(StringList& lines, const ParseTask& task, std::vector<ParseTask>& tasks);
+  // Whether every line that would open or close this multipart's sub-parts begins with the
+  // delimiter of an enclosing multipart, which has already claimed such lines: the part's own
+  // lines can hold none, and sub-parts written with it would be read as the enclosing part's.
+  bool BoundaryTakenByEnclosing(const std::vector<std::string_view>& enclosing) const;
+  // A multipart writes its delimiter lines only around sub-parts it holds.
   bool WritesBoundaries() const;
   bool WritesEnclosedMessage() const;
 };

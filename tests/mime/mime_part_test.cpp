@@ -201,6 +201,46 @@ TEST(ParseLines, NestingStopsAtTheLimitWithoutLosingLines) {
   EXPECT_EQ(deep.Lines.lines(), source);
 }
 
+// A multipart inside another whose delimiter begins with the outer one's can hold no delimiter
+// line of its own (the outer part took them all). Given sub-parts, it would be written with
+// lines the outer part reads as its own, and the rewritten tree would differ from the one read.
+TEST(ParseLines, AMultipartWhoseBoundaryTheEnclosingPartClaimsStaysBody) {
+  const Lines source = {"Content-Type: multipart/mixed; boundary=\"b\"",
+                        "",
+                        "--b",
+                        "Content-Type: multipart/mixed; boundary=\"b\"",
+                        "",
+                        "text of the inner part",
+                        "--b",
+                        "Content-Type: multipart/alternative; boundary=\"b2\"",
+                        "",
+                        "no delimiter here",
+                        "--b",
+                        "Content-Type: multipart/mixed; boundary=\"c\"",
+                        "",
+                        "--c",
+                        "",
+                        "inner leaf",
+                        "--c--",
+                        "--b--"};
+  auto root = Parse(source);
+  ASSERT_EQ(root->SubPartCount(), 3);
+  for (int k : {0, 1}) {
+    const TMimePart& taken = *root->SubPartAt(k);
+    EXPECT_EQ(taken.PrimaryKind, pkMultipart);
+    EXPECT_EQ(taken.SubPartCount(), 0);
+  }
+  EXPECT_EQ(root->SubPartAt(0)->Body.lines(), Lines{"text of the inner part"});
+  EXPECT_EQ(root->SubPartAt(1)->Body.lines(), Lines{"no delimiter here"});
+  ASSERT_EQ(root->SubPartAt(2)->SubPartCount(), 1);  // a delimiter of its own
+  EXPECT_EQ(root->SubPartAt(2)->SubPartAt(0)->Body.lines(), Lines{"inner leaf"});
+
+  root->BuildLines();
+  EXPECT_EQ(root->Lines.lines(), source);
+  auto again = Parse(root->Lines.lines());
+  EXPECT_EQ(again->SubPartCount(), 3);
+}
+
 TEST(DecodeBody, TransferDecodesThenConvertsText) {
   auto qp = Parse({"Content-Type: text/plain; charset=iso-8859-1",
                    "Content-Transfer-Encoding: quoted-printable", "",
