@@ -92,6 +92,17 @@ write("ini_text_fuzzer", "settings",
       b"[Other]\r\nchbIsEnable_Checked=1\r\n")
 write("ini_text_fuzzer", "new-section", b"S\\;k\\;K2\\;  v \\;[T]\nk=1\n\n[s]\r\nk2=2")
 
+# The whole pipeline: the samples as the host hands them over.
+for stem, mail in mails.items():
+    write("pipeline_fuzzer", stem, mail)
+
+# Table column: a column selector byte, then the file text (the first lines of both tables).
+TABLES = ROOT.parent / "resources" / "emoji"
+for table in ("EMOJI_7BIT", "EMOJI_8BIT"):
+    head = b"".join((TABLES / f"{table}.csv").read_bytes().splitlines(keepends=True)[:40])
+    write("csv_column_fuzzer", table.lower(), bytes([2]) + head)
+write("csv_column_fuzzer", "quoted", bytes([1]) + b'1,"a,""b""",c\r\n2,\x82\\,x,\n3')
+
 # Emoji markup: a table selector byte (even 7bit, odd 8bit), then the mail text.
 write("emoji_markup_fuzzer", "jis", b"\x00" + body(mails["au-jis-single"]))
 write("emoji_markup_fuzzer", "sjis", b"\x01" + body(mails["au-sjis-8bit"]))
