@@ -1,5 +1,8 @@
 #include "mime/mime_mess.h"
 
+#include <utility>
+#include <vector>
+
 #include "common/text.h"
 #include "mime/line_text.h"
 
@@ -19,6 +22,41 @@ int ContentLineIndex(std::string_view name, const StringList& headers) {
   return -1;
 }
 
+// The boundaries of the multiparts from `root` down to `part`, outermost first (the part's own
+// included); none when `part` is not in the tree. The tree is walked without recursion.
+std::vector<std::string_view> BoundariesDownTo(const TMimePart& root, const TMimePart* part) {
+  std::vector<std::string_view> path;
+  std::vector<std::pair<const TMimePart*, std::size_t>> pending{{&root, 0}};
+  while (!pending.empty()) {
+    const auto [current, depth] = pending.back();
+    pending.pop_back();
+    path.resize(depth);
+    path.push_back(current->PrimaryKind == pkMultipart ? current->Boundary : std::string_view());
+    if (current == part) {
+      std::erase(path, std::string_view());
+      return path;
+    }
+    for (const auto& sub : current->SubParts) pending.push_back({sub.get(), depth + 1});
+  }
+  return {};
+}
+
+// A boundary for a new multipart inside parts with the `enclosing` boundaries. A fresh one is
+// taken as it is unless an enclosing part would claim its delimiter lines (a hostile mail may
+// have the boundary "0", and fresh ones begin with the tick's leading zeros); then it is put
+// behind a first character no enclosing boundary begins with.
+std::string BoundaryInside(const std::vector<std::string_view>& enclosing) {
+  std::string boundary = MakeBoundary();
+  if (!BoundaryClaimedBy(boundary, enclosing)) return boundary;
+  constexpr std::string_view kFirstCharacters =
+      "=_-.0123456789ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz'()+,/:?";
+  for (const char first : kFirstCharacters) {
+    const std::string candidate = first + boundary;
+    if (!BoundaryClaimedBy(candidate, enclosing)) return candidate;
+  }
+  return boundary;
+}
+
 }  // namespace
 
 TMimeMess::TMimeMess(TMessHeaderClass header_class)
@@ -31,11 +69,13 @@ TMimePart* TMimeMess::NewPart(TMimePart* parent) {
 }
 
 TMimePart* TMimeMess::AddMultipart(std::string_view subtype, TMimePart* parent) {
+  const std::string boundary = BoundaryInside(
+      parent != nullptr ? BoundariesDownTo(*MessagePart, parent) : std::vector<std::string_view>());
   TMimePart* part = NewPart(parent);
   part->SetPrimaryType("Multipart");
   part->SubType = std::string(subtype);
   part->Description = "Multipart message";
-  part->Boundary = MakeBoundary();
+  part->Boundary = boundary;
   part->BuildPartHeader();
   return part;
 }

@@ -30,7 +30,8 @@ class TMimeMess {
   // is cleared and returned.
   TMimePart* NewPart(TMimePart* parent);
 
-  // NewPart(parent) made a multipart of `subtype` with a fresh boundary, the description
+  // NewPart(parent) made a multipart of `subtype` with a fresh boundary (one whose delimiter
+  // lines no multipart around it would read as its own), the description
   // "Multipart message" and its header lines built. Without a parent the root is cleared and
   // becomes the multipart.
   TMimePart* AddMultipart(std::string_view subtype, TMimePart* parent);

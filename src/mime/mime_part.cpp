@@ -256,7 +256,7 @@ void TMimePart::ParseRange(StringList& lines, const ParseTask& task,
   ParsePartHeader();
 
   if (PrimaryKind == pkMultipart && CanNestSubPart() &&
-      !BoundaryTakenByEnclosing(task.enclosing_boundaries)) {
+      !BoundaryClaimedBy(Boundary, task.enclosing_boundaries)) {
     std::vector<std::string_view> enclosing = task.enclosing_boundaries;
     enclosing.push_back(Boundary);
     const std::string open = "--" + Boundary;
@@ -285,8 +285,8 @@ void TMimePart::ParseRange(StringList& lines, const ParseTask& task,
     i = end;
   }
   // Everything else, also the text after a multipart's closing boundary and all lines of a
-  // multipart or message at the nesting limit or with a boundary taken by an enclosing part,
-  // is body.
+  // multipart or message at the nesting limit or whose boundary an enclosing part claims, is
+  // body.
   for (; i < end; ++i) Body.push_back(std::move(lines[i]));
 }
 
@@ -449,9 +449,9 @@ void TMimePart::BuildPartHeader() {
   if (!Description.empty()) Headers.push_back("Content-Description: " + Description);
 }
 
-bool TMimePart::BoundaryTakenByEnclosing(const std::vector<std::string_view>& enclosing) const {
+bool BoundaryClaimedBy(std::string_view boundary, const std::vector<std::string_view>& enclosing) {
   return std::any_of(enclosing.begin(), enclosing.end(),
-                     [this](std::string_view outer) { return StartsWith(Boundary, outer); });
+                     [boundary](std::string_view outer) { return StartsWith(boundary, outer); });
 }
 
 bool TMimePart::WritesBoundaries() const {

@@ -124,14 +124,16 @@ class TMimePart {
  private:
   struct ParseTask;
   void ParseRange(StringList& lines, const ParseTask& task, std::vector<ParseTask>& tasks);
-  // Whether every line that would open or close this multipart's sub-parts begins with the
-  // delimiter of an enclosing multipart, which has already claimed such lines: the part's own
-  // lines can hold none, and sub-parts written with it would be read as the enclosing part's.
-  bool BoundaryTakenByEnclosing(const std::vector<std::string_view>& enclosing) const;
   // A multipart writes its delimiter lines only around sub-parts it holds.
   bool WritesBoundaries() const;
   bool WritesEnclosedMessage() const;
 };
+
+// Whether the delimiter lines of `boundary` begin with the delimiter of one of the `enclosing`
+// multiparts' boundaries, which reads them as its own. Sub-parts of a multipart with such a
+// boundary cannot be written inside those parts.
+// BoundaryClaimedBy("b2", {"a", "b"}) is true;  BoundaryClaimedBy("b", {"b2"}) is false.
+bool BoundaryClaimedBy(std::string_view boundary, const std::vector<std::string_view>& enclosing);
 
 // A new boundary of 37 characters: the millisecond tick (after waiting for it to change, so that
 // two boundaries made one after the other differ) and a random number, each as 8 upper-case hex

@@ -274,6 +274,38 @@ TEST(TMimeMess, AParsedMultipartGetsTheNewPartLast) {
   EXPECT_EQ(again->Header->Priority, prHigh);
 }
 
+// Fresh boundaries begin with the tick's leading hex digits; a mail whose boundary is such a
+// digit would read the delimiter lines of parts added inside it as its own.
+TEST(TMimeMess, AddedMultipartsGetBoundariesNoEnclosingPartClaims) {
+  const std::string outer = MakeBoundary().substr(0, 1);  // claims the next fresh boundaries
+  auto mess =
+      ParseText("Content-Type: multipart/mixed; boundary=\"" + outer + "\"\r\n\r\n--" + outer +
+                "\r\nContent-Type: multipart/mixed; boundary=\"Z\"\r\n\r\n--Z\r\n\r\n"
+                "inner\r\n--Z--\r\n--" +
+                outer + "\r\n\r\nsecond\r\n--" + outer + "--\r\n");
+  ASSERT_EQ(mess->MessagePart->SubPartCount(), 2);
+  TMimePart* inner = mess->MessagePart->SubPartAt(0);
+  ASSERT_EQ(inner->SubPartCount(), 1);
+  TMimePart* added = mess->AddMultipart("mixed", inner);
+  TMimePart* deeper = mess->AddMultipart("alternative", added);
+  AddTextPart(*mess, deeper, "plain", "Message text", "added");
+  for (const TMimePart* part : {added, deeper}) {
+    EXPECT_FALSE(BoundaryClaimedBy(part->Boundary, {outer, "Z"})) << part->Boundary;
+    EXPECT_EQ(part->Boundary.find("_Pictolumen_boundary"), part->Boundary.size() - 20);
+  }
+  mess->BuildMessage();
+
+  const auto again = ParseText(mess->Lines.Text());
+  ASSERT_EQ(again->MessagePart->SubPartCount(), 2);
+  TMimePart& inner_again = *again->MessagePart->SubPartAt(0);
+  ASSERT_EQ(inner_again.SubPartCount(), 2);
+  TMimePart& added_again = *inner_again.SubPartAt(1);
+  ASSERT_EQ(added_again.SubPartCount(), 1);
+  ASSERT_EQ(added_again.SubPartAt(0)->SubPartCount(), 1);
+  EXPECT_EQ(Decoded(*added_again.SubPartAt(0)->SubPartAt(0)), "added\r\n");
+  EXPECT_EQ(Decoded(*again->MessagePart->SubPartAt(1)), "second\r\n");
+}
+
 class TTaggedHeader : public TMessHeader {
  public:
   void WriteHeaders(StringList& lines) override {
