@@ -1,2 +1,0 @@
-pictolumen_benchmark(emoji_bench emoji_bench.cpp)
-target_link_libraries(emoji_bench PRIVATE pl_emoji)

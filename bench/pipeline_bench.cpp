@@ -1,0 +1,97 @@
+// The whole open-mail pipeline as the host runs it: this program exports the host's functions,
+// loads the plug-in library from a folder of its own (with its settings file and the skins
+// beside it, and the image cache in a temporary folder of its own), hands it a mail of an au
+// handset and takes back the rewritten source. The cache is warm: every picture is there before
+// the first measurement.
+#include <cstdint>
+#include <cstdlib>
+#include <filesystem>
+#include <memory>
+#include <stdexcept>
+#include <string>
+
+#include "bench/bench_support.h"
+#include "host/host_state.h"
+#include "platform/platform.h"
+#include "plugin/host_interface.h"
+
+namespace pictolumen::bench {
+namespace {
+
+using OpenMailFn = std::intptr_t(PL_STDCALL*)(const char*);
+using StartupFn = int (*)();
+
+class LoadedPlugin {
+ public:
+  LoadedPlugin() : area_("pipeline-bench") {
+    namespace fs = std::filesystem;
+    const fs::path folder = fs::path(area_.path()) / "plugin";
+    fs::create_directories(folder / "Pictolumen_SKIN");
+    fs::copy_file(PICTOLUMEN_PLUGIN_FILE, folder / "Pictolumen.so");
+    fs::copy_file(fs::path(PICTOLUMEN_SKIN_SOURCES) / "Simple.html",
+                  folder / "Pictolumen_SKIN" / "Simple.html");
+    platform::WriteWholeFile((folder / "Pictolumen.ini").string(),
+                             "[Pictolumen]\r\nchbIsEnable_Checked=-1\r\n"
+                             "SkinList_Seletced=Simple\r\n");
+    fs::create_directories(fs::path(area_.path()) / "temp");
+    setenv("TMPDIR", (fs::path(area_.path()) / "temp" / "").c_str(), 1);
+
+    library_ = platform::DynamicLibrary::Load((folder / "Pictolumen.so").string());
+    if (!library_) throw std::runtime_error("cannot load the plug-in");
+    const auto started =
+        reinterpret_cast<StartupFn>(library_->Symbol("PictolumenStartupSucceeded"));
+    open_mail_ = reinterpret_cast<OpenMailFn>(library_->Symbol("BKC_OnOpenMail"));
+    if (!started || !started() || !open_mail_)
+      throw std::runtime_error("the plug-in did not start");
+    // Every picture into the cache.
+    Open(AuTextMail(200 << 10));
+  }
+
+  // Opens `mail` as the host does; true when the plug-in handed back a rewritten source.
+  bool Open(const std::string& mail) {
+    host::State().current_mail = mail;
+    return OpenCurrent();
+  }
+
+  bool OpenCurrent() {
+    host::State().set_mail_id.reset();
+    open_mail_("Inbox");
+    return host::State().set_mail_id == "TEMP";
+  }
+
+ private:
+  TemporaryArea area_;
+  std::unique_ptr<platform::DynamicLibrary> library_;
+  OpenMailFn open_mail_ = nullptr;
+};
+
+LoadedPlugin& Plugin() {
+  static LoadedPlugin plugin;
+  return plugin;
+}
+
+void OpenMail(benchmark::State& state, const std::string& mail) {
+  LoadedPlugin& plugin = Plugin();
+  if (!plugin.Open(mail)) {
+    state.SkipWithError("the mail was not rewritten");
+    return;
+  }
+  bool rewritten = true;
+  TimeAgainstMemcpy(state, mail.size(), [&] { rewritten = plugin.OpenCurrent() && rewritten; });
+  if (!rewritten) state.SkipWithError("the mail was not rewritten");
+  state.counters["out_bytes"] = static_cast<double>(host::State().set_source.size());
+}
+
+void BM_Pipeline_Text(benchmark::State& state) {
+  OpenMail(state, AuTextMail(static_cast<std::size_t>(state.range(0))));
+}
+
+void BM_Pipeline_Attachment(benchmark::State& state) {
+  OpenMail(state, AuAttachmentMail(static_cast<std::size_t>(state.range(0))));
+}
+
+BENCHMARK(BM_Pipeline_Text)->Apply(MailSizes)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_Pipeline_Attachment)->Apply(MailSizes)->Unit(benchmark::kMillisecond);
+
+}  // namespace
+}  // namespace pictolumen::bench
