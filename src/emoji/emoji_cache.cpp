@@ -17,7 +17,8 @@ void EnsureCacheFile(const std::string& path, std::string_view type, const std::
       !platform::FolderExists(folder)) {
     throw IoError(0, "Cannot create the folder " + folder);
   }
-  platform::WriteFileAtomically(path, *data);
+  // When another host process has put the file there meanwhile, its copy is the same resource.
+  platform::WriteNewFileAtomically(path, *data);
 }
 
 }  // namespace

@@ -1,8 +1,10 @@
 // The image cache folder: the emoji pictures and tables carried as resources in the plug-in's
 // own module, copied on demand into a folder of the user's temporary area, from which the HTML
 // refers to the pictures by file address. Files there are never refreshed or deleted; each one
-// is written to a temporary file beside it and renamed into place, so that a crash or a second
-// host process never leaves a truncated file at its final path.
+// is written to a temporary file beside it and moved into place unless a file stands there
+// already, so that a crash never leaves a truncated file at its final path and two host
+// processes copying at once both succeed, the one that comes second leaving the first's file
+// alone (another process may be reading it).
 #pragma once
 
 #include <string>

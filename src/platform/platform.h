@@ -86,6 +86,12 @@ void WriteWholeFile(const std::string& path, std::string_view data);
 // Raises IoError when the file cannot be written.
 void WriteFileAtomically(const std::string& path, std::string_view data);
 
+// Like WriteFileAtomically, but a file that stands at `path` is never replaced: when one is
+// there already (also one that another process moved there a moment before, or one that another
+// process holds open), the temporary file is removed and the result is false. True when `path`
+// now holds `data`. Raises IoError when the file cannot be written.
+bool WriteNewFileAtomically(const std::string& path, std::string_view data);
+
 // ---- Resources of this module ---------------------------------------------------------------
 
 // The bytes of the resource `name` of type `type` ("GIF", "TEXT", ...) in this module, or

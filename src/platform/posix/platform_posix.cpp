@@ -194,7 +194,11 @@ void WriteWholeFile(const std::string& path, std::string_view data) {
   }
 }
 
-void WriteFileAtomically(const std::string& path, std::string_view data) {
+namespace {
+
+// Writes `data` to a temporary file beside `path`, named after this process and call, and
+// returns its name; nothing is left behind when writing fails.
+std::string WriteTemporaryBeside(const std::string& path, std::string_view data) {
   static std::atomic<unsigned> counter{0};
   const std::string temp =
       path + "." + std::to_string(getpid()) + "-" + std::to_string(counter.fetch_add(1)) + ".tmp";
@@ -204,11 +208,39 @@ void WriteFileAtomically(const std::string& path, std::string_view data) {
     std::remove(temp.c_str());
     throw;
   }
+  return temp;
+}
+
+}  // namespace
+
+void WriteFileAtomically(const std::string& path, std::string_view data) {
+  const std::string temp = WriteTemporaryBeside(path, data);
   if (std::rename(temp.c_str(), path.c_str()) != 0) {
     const int error = errno;
     std::remove(temp.c_str());
     throw IoError(error, "Cannot replace " + path);
   }
+}
+
+bool WriteNewFileAtomically(const std::string& path, std::string_view data) {
+  const std::string temp = WriteTemporaryBeside(path, data);
+  // A hard link is made only where no name stands yet, in one step.
+  if (link(temp.c_str(), path.c_str()) == 0) {
+    std::remove(temp.c_str());
+    return true;
+  }
+  const int error = errno;
+  if (error == EEXIST || FileExists(path)) {
+    std::remove(temp.c_str());
+    return false;
+  }
+  // A file system without hard links: the rename may then replace a file put there meanwhile.
+  if (std::rename(temp.c_str(), path.c_str()) != 0) {
+    const int rename_error = errno;
+    std::remove(temp.c_str());
+    throw IoError(rename_error, "Cannot create " + path);
+  }
+  return true;
 }
 
 // ---- Resources ----------------------------------------------------------------------------

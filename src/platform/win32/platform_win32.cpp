@@ -173,7 +173,11 @@ void WriteWholeFile(const std::string& path, std::string_view data) {
   }
 }
 
-void WriteFileAtomically(const std::string& path, std::string_view data) {
+namespace {
+
+// Writes `data` to a temporary file beside `path`, named after this process and call, and
+// returns its name; nothing is left behind when writing fails.
+std::string WriteTemporaryBeside(const std::string& path, std::string_view data) {
   static std::atomic<unsigned> counter{0};
   const std::string temp = path + "." + std::to_string(GetCurrentProcessId()) + "-" +
                            std::to_string(counter.fetch_add(1)) + ".tmp";
@@ -183,11 +187,31 @@ void WriteFileAtomically(const std::string& path, std::string_view data) {
     DeleteFileA(temp.c_str());
     throw;
   }
+  return temp;
+}
+
+}  // namespace
+
+void WriteFileAtomically(const std::string& path, std::string_view data) {
+  const std::string temp = WriteTemporaryBeside(path, data);
   if (!MoveFileExA(temp.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING)) {
     const DWORD error = GetLastError();
     DeleteFileA(temp.c_str());
     throw IoError(ErrorCode(error), "Cannot replace " + path);
   }
+}
+
+bool WriteNewFileAtomically(const std::string& path, std::string_view data) {
+  const std::string temp = WriteTemporaryBeside(path, data);
+  // Without MOVEFILE_REPLACE_EXISTING the move fails where a name stands already, and never
+  // touches a file that another process is reading.
+  if (MoveFileExA(temp.c_str(), path.c_str(), 0)) return true;
+  const DWORD error = GetLastError();
+  DeleteFileA(temp.c_str());
+  if (error == ERROR_ALREADY_EXISTS || error == ERROR_FILE_EXISTS || FileExists(path)) {
+    return false;
+  }
+  throw IoError(ErrorCode(error), "Cannot create " + path);
 }
 
 // ---- Resources ----------------------------------------------------------------------------
