@@ -1,10 +1,10 @@
 #include "mime/mime_part.h"
 
 #include <algorithm>
+#include <atomic>
 #include <chrono>
 #include <cstdio>
 #include <random>
-#include <thread>
 
 #include "charset/charset_conversion.h"
 #include "charset/mail_date.h"
@@ -514,12 +514,21 @@ void TMimePart::BuildLines() {
 }
 
 std::string MakeBoundary() {
-  const std::uint32_t first = TickNow();
-  std::uint32_t tick = first;
-  while (TickSpan(first, tick) == 0) {
-    std::this_thread::sleep_for(std::chrono::milliseconds(1));
+  // The tick of the boundary made last in this process (0 before the first), kept with the
+  // flag bit 32 so that a tick of 0 is told apart. A boundary takes the clock's tick when it has
+  // moved past that one, else the tick after it: boundaries made in the same millisecond differ
+  // without the mail's reader waiting a millisecond for each.
+  static std::atomic<std::uint64_t> last_made{0};
+  constexpr std::uint64_t kMade = std::uint64_t{1} << 32;
+  std::uint64_t last = last_made.load();
+  std::uint32_t tick = 0;
+  do {
     tick = TickNow();
-  }
+    const auto previous = static_cast<std::uint32_t>(last);
+    if ((last & kMade) != 0 && static_cast<std::int32_t>(tick - previous) <= 0) {
+      tick = previous + 1;
+    }
+  } while (!last_made.compare_exchange_weak(last, kMade | tick));
   const auto clock = std::chrono::steady_clock::now().time_since_epoch().count();
   std::mt19937 generator(static_cast<std::uint32_t>(clock) ^ tick);
   std::uniform_int_distribution<std::uint32_t> draw(0, 2147483646);

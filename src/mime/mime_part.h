@@ -135,9 +135,11 @@ class TMimePart {
 // BoundaryClaimedBy("b2", {"a", "b"}) is true;  BoundaryClaimedBy("b", {"b2"}) is false.
 bool BoundaryClaimedBy(std::string_view boundary, const std::vector<std::string_view>& enclosing);
 
-// A new boundary of 37 characters: the millisecond tick (after waiting for it to change, so that
-// two boundaries made one after the other differ) and a random number, each as 8 upper-case hex
-// digits, then "_Pictolumen_boundary".  e.g. "0001A2F3_1B2C3D4E_Pictolumen_boundary"
+// A new boundary of 37 characters: the millisecond tick and a random number, each as 8
+// upper-case hex digits, then "_Pictolumen_boundary". The tick part of each boundary is later
+// than that of the one made before it in this process (the tick after it when the clock has not
+// moved on), so two boundaries made one after the other differ, without waiting.  e.g.
+// "0001A2F3_1B2C3D4E_Pictolumen_boundary"
 std::string MakeBoundary();
 
 // A header field folded into lines for a line length `max_length`: a text shorter than that is

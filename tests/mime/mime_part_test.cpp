@@ -532,6 +532,13 @@ TEST(MakeBoundary, IsFreshEachTime) {
     EXPECT_EQ(boundary.substr(17), "_Pictolumen_boundary");
     EXPECT_EQ(boundary.substr(0, 17).find_first_not_of("0123456789ABCDEF_"), std::string::npos);
   }
+  // Many made within the same milliseconds still differ in their tick, each later than the last.
+  std::uint32_t previous = std::stoul(MakeBoundary().substr(0, 8), nullptr, 16);
+  for (int k = 0; k < 1000; ++k) {
+    const std::uint32_t tick = std::stoul(MakeBoundary().substr(0, 8), nullptr, 16);
+    EXPECT_GT(static_cast<std::int32_t>(tick - previous), 0) << k;
+    previous = tick;
+  }
 }
 
 TEST(TMimePart, ClearKeepsLinesAndSettingsAndDeepTreesDieQuietly) {
