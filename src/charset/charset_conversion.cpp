@@ -2,6 +2,7 @@
 // tables and routines.
 #include "charset/charset_conversion.h"
 
+#include <algorithm>
 #include <optional>
 
 #include "charset/external_converter.h"
@@ -136,32 +137,86 @@ std::string EncodeBuiltIn(std::string_view ucs2, CharsetId target, bool replace_
   }
 }
 
-// Source text to big-endian UCS-2: unchanged for UCS-2, else by the external converter when it
-// takes the source's name, else built in.
-std::string DecodeToUcs2Be(std::string_view text, CharsetId source,
-                           const std::string& source_name) {
-  if (source == csUCS_2) return std::string(text);
-  const OpenedConverter converter(ExternalOpenIgnore("UCS-2BE", source_name));
-  if (converter.IsOpen()) return ExternalConvert(converter.handle(), text);
-  return DecodeBuiltIn(text, source);
+// One entry of the inverse of an upper-half table: a code point and the byte that stands for it.
+struct UpperHalfEntry {
+  char16_t code_point;
+  std::uint8_t byte;
+};
+
+int UpperHalfIndex(CharsetId id) {
+  return id >= 1 && id < kUpperHalfTableCount ? id : csISO_8859_1;
 }
 
-// Big-endian UCS-2 to the target: by the external converter when it takes the target's name,
-// else built in.
-std::string EncodeFromUcs2Be(std::string_view ucs2, CharsetId target,
-                             const std::string& target_name, bool replace_unmappable) {
-  const OpenedConverter converter(replace_unmappable ? ExternalOpenTranslit(target_name, "UCS-2BE")
-                                                     : ExternalOpenIgnore(target_name, "UCS-2BE"));
-  if (!converter.IsOpen()) return EncodeBuiltIn(ucs2, target, replace_unmappable);
-  if (target != csUTF_7) return ExternalConvert(converter.handle(), ucs2);
-  // A hyphen after the text makes the converter close an open base64 run; the hyphen itself
-  // is then removed again.
-  std::string input(ucs2);
-  input += '\0';
-  input += '-';
-  std::string encoded = ExternalConvert(converter.handle(), input);
-  if (!encoded.empty()) encoded.pop_back();
-  return encoded;
+// Each upper-half table turned round: its code points in ascending order, each with its byte,
+// the lowest one where a code point stands twice (as FindInUpperHalf searches from 0x80 up).
+constexpr auto kUpperHalfInverses = [] {
+  std::array<std::array<UpperHalfEntry, 128>, kUpperHalfTableCount> inverses{};
+  for (std::size_t t = 0; t < inverses.size(); ++t) {
+    for (std::size_t i = 0; i < 128; ++i) {
+      inverses[t][i] = {kUpperHalfTables[t][i], static_cast<std::uint8_t>(0x80 + i)};
+    }
+    std::sort(inverses[t].begin(), inverses[t].end(), [](UpperHalfEntry a, UpperHalfEntry b) {
+      return a.code_point != b.code_point ? a.code_point < b.code_point : a.byte < b.byte;
+    });
+  }
+  return inverses;
+}();
+
+// For each byte of each upper-half table, the first byte of the same table that stands for the
+// same code point: the byte itself unless its code point stands twice.
+constexpr auto kUpperHalfFirstBytes = [] {
+  std::array<std::array<std::uint8_t, 128>, kUpperHalfTableCount> first{};
+  for (std::size_t t = 0; t < first.size(); ++t) {
+    for (std::size_t i = 0; i < 128; ++i) {
+      std::size_t j = 0;
+      while (kUpperHalfTables[t][j] != kUpperHalfTables[t][i]) ++j;
+      first[t][i] = static_cast<std::uint8_t>(0x80 + j);
+    }
+  }
+  return first;
+}();
+
+// Built-in conversion between two sets of one byte per character, the same as decoding into
+// UCS-2 and encoding from it: ASCII is copied, and each other byte value, the first time it
+// occurs, is mapped through the source's table and looked up in the inverse of the target's.
+std::string MapBytesBuiltIn(std::string_view text, CharsetId source, CharsetId target,
+                            bool replace_unmappable) {
+  constexpr int kDropped = -1;
+  constexpr int kNotYetMapped = -2;
+  const std::array<char16_t, 128>& source_table = UpperHalfTable(source);
+  const std::array<UpperHalfEntry, 128>& inverse = kUpperHalfInverses[UpperHalfIndex(target)];
+  // Sets that share a table (all that have none share that of ISO-8859-1) need no search.
+  const bool same_table = UpperHalfIndex(source) == UpperHalfIndex(target);
+  const std::array<std::uint8_t, 128>& first_bytes = kUpperHalfFirstBytes[UpperHalfIndex(source)];
+  const auto map_high_byte = [&](std::uint8_t byte) -> int {
+    const char16_t code_point = source_table[byte - 0x80];
+    if (code_point < 0x80) return code_point;
+    if (same_table && code_point != kReplacementCharacter) return first_bytes[byte - 0x80];
+    const auto found = std::lower_bound(
+        inverse.begin(), inverse.end(), code_point,
+        [](UpperHalfEntry entry, char16_t wanted) { return entry.code_point < wanted; });
+    if (code_point != kReplacementCharacter && found != inverse.end() &&
+        found->code_point == code_point) {
+      return found->byte;
+    }
+    return replace_unmappable ? '_' : kDropped;
+  };
+  std::array<int, 128> high_bytes{};
+  high_bytes.fill(kNotYetMapped);
+  std::string out(text.size(), '\0');
+  std::size_t length = 0;
+  for (const char c : text) {
+    const auto byte = static_cast<std::uint8_t>(c);
+    if (byte < 0x80) {
+      out[length++] = c;
+      continue;
+    }
+    int& mapped = high_bytes[byte - 0x80];
+    if (mapped == kNotYetMapped) mapped = map_high_byte(byte);
+    if (mapped != kDropped) out[length++] = static_cast<char>(mapped);
+  }
+  out.resize(length);
+  return out;
 }
 
 // Characters that may stand in a UTF-7 run: the base64 alphabet without the pad.
@@ -188,8 +243,29 @@ std::string TranscodeCore(std::string_view text, CharsetId source, CharsetId tar
   if (source == target) return std::string(text);
   const std::string source_name = CharsetNameFromId(source);
   const std::string target_name = CharsetNameFromId(target);
-  const std::string ucs2 = DecodeToUcs2Be(text, source, source_name);
-  return EncodeFromUcs2Be(ucs2, target, target_name, replace_unmappable);
+  std::optional<std::string> external_ucs2;
+  if (source == csUCS_2) {
+    external_ucs2 = std::string(text);
+  } else {
+    const OpenedConverter converter(ExternalOpenIgnore("UCS-2BE", source_name));
+    if (converter.IsOpen()) external_ucs2 = ExternalConvert(converter.handle(), text);
+  }
+  const OpenedConverter converter(replace_unmappable ? ExternalOpenTranslit(target_name, "UCS-2BE")
+                                                     : ExternalOpenIgnore(target_name, "UCS-2BE"));
+  if (!external_ucs2 && !converter.IsOpen() && UnitWidth(source) == 1 && UnitWidth(target) == 1) {
+    return MapBytesBuiltIn(text, source, target, replace_unmappable);
+  }
+  const std::string ucs2 = external_ucs2 ? std::move(*external_ucs2) : DecodeBuiltIn(text, source);
+  if (!converter.IsOpen()) return EncodeBuiltIn(ucs2, target, replace_unmappable);
+  if (target != csUTF_7) return ExternalConvert(converter.handle(), ucs2);
+  // A hyphen after the text makes the converter close an open base64 run; the hyphen itself
+  // is then removed again.
+  std::string input(ucs2);
+  input += '\0';
+  input += '-';
+  std::string encoded = ExternalConvert(converter.handle(), input);
+  if (!encoded.empty()) encoded.pop_back();
+  return encoded;
 }
 
 std::string TranscodeText(std::string_view text, CharsetId source, CharsetId target) {

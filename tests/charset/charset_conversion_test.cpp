@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <random>
+#include <vector>
 
 #include "charset/external_converter.h"
 
@@ -92,6 +93,35 @@ TEST(TranscodeText, SingleByteSetsUseTheirUpperHalfTables) {
   EXPECT_EQ(TranscodeText("\x81", csCP1252, csISO_8859_3), "_");
   EXPECT_EQ(TranscodeText("\xEF\xBF\xBD", csUTF_8, csCP1252), "_");
   EXPECT_EQ(TranscodeText("\xC2\xA0", csUTF_8, csKOI8_R), "\x9A");
+}
+
+TEST(TranscodeText, BetweenSingleByteSetsAsThroughUcs2) {
+  // Between two sets of one byte per character every byte converts as it would through UCS-2:
+  // by the source's table, then the first byte of the target's that stands for it, else "_".
+  std::string all_bytes;
+  for (int b = 0; b < 256; ++b) all_bytes += static_cast<char>(b);
+  const auto single_byte_sets = [] {
+    std::vector<CharsetId> ids;
+    for (int ordinal = 0; ordinal <= 24; ++ordinal) ids.push_back(static_cast<CharsetId>(ordinal));
+    for (CharsetId id : {csISO_2022_JP, csCP932, csSHIFT_JIS, csEUC_JP, csKOI8_U, csBIG5}) {
+      ids.push_back(id);
+    }
+    return ids;
+  }();
+  for (CharsetId source : single_byte_sets) {
+    for (CharsetId target : single_byte_sets) {
+      if (source == target) continue;  // returned unchanged
+      const std::string through_ucs2 =
+          TranscodeText(TranscodeText(all_bytes, source, csUCS_2), csUCS_2, target);
+      EXPECT_EQ(TranscodeText(all_bytes, source, target), through_ucs2)
+          << int{source} << " to " << int{target};
+      // The same on text that repeats its bytes, in another order.
+      const std::string mixed = all_bytes.substr(128) + all_bytes + all_bytes.substr(0, 128);
+      EXPECT_EQ(TranscodeText(mixed, source, target),
+                TranscodeText(TranscodeText(mixed, source, csUCS_2), csUCS_2, target));
+    }
+  }
+  EXPECT_EQ(TranscodeText("\x80\x81\xE9", csCP1252, csISO_8859_15), "\xA4_\xE9");
 }
 
 TEST(TranscodeText, ByteOrderMarksAreSkippedOrSwitchTheByteOrder) {
