@@ -1,5 +1,6 @@
 #include "emoji/emoji_markup.h"
 
+#include <array>
 #include <cstdint>
 #include <vector>
 
@@ -46,23 +47,35 @@ int HexDigit(char c) {
 
 // The rows of an emoji table by two-byte code, built from its code column: the code column
 // holds four hexadecimal digits, first byte first; the first row of a code wins, and an entry
-// that is no such code is never found.
+// that is no such code is never found. The table has a block of 256 second bytes only for the
+// first bytes its codes use, so that building it costs little beside reading the table.
 class EmojiIndex {
  public:
   static constexpr std::uint32_t kNone = UINT32_MAX;
 
-  explicit EmojiIndex(const StringList& codes) : rows_(0x10000, kNone) {
+  explicit EmojiIndex(const StringList& codes) {
+    block_of_first_.fill(kNoBlock);
     for (std::size_t row = 0; row < codes.size(); ++row) {
       const int code = ParseCode(codes[row]);
-      if (code >= 0 && rows_[code] == kNone) rows_[code] = static_cast<std::uint32_t>(row);
+      if (code < 0) continue;
+      std::uint16_t& block = block_of_first_[code >> 8];
+      if (block == kNoBlock) {
+        block = static_cast<std::uint16_t>(rows_.size() / 256);
+        rows_.resize(rows_.size() + 256, kNone);
+      }
+      std::uint32_t& entry = rows_[block * 256u + (code & 0xFF)];
+      if (entry == kNone) entry = static_cast<std::uint32_t>(row);
     }
   }
 
   std::uint32_t Find(unsigned char first, unsigned char second) const {
-    return rows_[first << 8 | second];
+    const std::uint16_t block = block_of_first_[first];
+    return block == kNoBlock ? kNone : rows_[block * 256u + second];
   }
 
  private:
+  static constexpr std::uint16_t kNoBlock = UINT16_MAX;
+
   static int ParseCode(std::string_view text) {
     if (text.size() != 4) return -1;
     int code = 0;
@@ -74,6 +87,7 @@ class EmojiIndex {
     return code;
   }
 
+  std::array<std::uint16_t, 256> block_of_first_;
   std::vector<std::uint32_t> rows_;
 };
 

@@ -52,50 +52,68 @@ std::string PlainField(std::string_view line, std::size_t& i) {
   return std::string(line.substr(start, i - start));
 }
 
-}  // namespace
-
-StringList SplitCsvLine(std::string_view line) {
+// Hands the fields of `line`, split as SplitCsvLine describes, one after the other to `take`
+// until it returns false.
+template <typename Take>
+void ForEachCsvField(std::string_view line, Take&& take) {
   line = line.substr(0, line.find('\0'));
-  StringList fields;
   std::size_t i = SkipBlanks(line, 0);
   while (i < line.size()) {
-    fields.push_back(line[i] == kQuote ? QuotedField(line, i) : PlainField(line, i));
+    if (!take(line[i] == kQuote ? QuotedField(line, i) : PlainField(line, i))) return;
     i = SkipBlanks(line, i);
     if (i < line.size() && line[i] == kComma) {
-      if (i + 1 == line.size()) fields.push_back({});
+      if (i + 1 == line.size() && !take(std::string())) return;
       i = SkipBlanks(line, i + 1);
     }
   }
+}
+
+}  // namespace
+
+StringList SplitCsvLine(std::string_view line) {
+  StringList fields;
+  ForEachCsvField(line, [&](std::string field) {
+    fields.push_back(std::move(field));
+    return true;
+  });
   return fields;
 }
 
 void ReadCsvColumn(StringList& destination, const std::string& file_name, int column) {
   const std::string text = ReadFileText(file_name);
-  std::string line;
-  auto take_line = [&] {
-    const StringList fields = SplitCsvLine(line);
-    if (column < 0 || static_cast<std::size_t>(column) >= fields.size()) {
-      throw ListIndexError("List index out of bounds (" + std::to_string(column) + ")");
+  std::string without_cr;
+  const auto take_line = [&](std::string_view line) {
+    // A CR is no part of a line, whether it ends one before LF or stands alone.
+    if (line.find('\r') != std::string_view::npos) {
+      without_cr.clear();
+      for (char c : line) {
+        if (c != '\r') without_cr.push_back(c);
+      }
+      line = without_cr;
     }
-    destination.push_back(fields[static_cast<std::size_t>(column)]);
-    line.clear();
+    int index = 0;
+    bool found = false;
+    if (column >= 0) {
+      ForEachCsvField(line, [&](std::string field) {
+        if (index++ < column) return true;
+        destination.push_back(std::move(field));
+        found = true;
+        return false;
+      });
+    }
+    if (!found) throw ListIndexError("List index out of bounds (" + std::to_string(column) + ")");
   };
-  bool line_open = false;
-  for (std::size_t i = 0; i < text.size(); ++i) {
-    const char c = text[i];
-    if (c == '\n') {
-      take_line();
-      line_open = false;
-    } else if (c == '\r' && i + 1 < text.size() && text[i + 1] == '\n') {
-      take_line();
-      line_open = false;
-      ++i;
-    } else {
-      if (c != '\r') line.push_back(c);
-      line_open = true;
+  const std::string_view all = text;
+  std::size_t start = 0;
+  while (start < all.size()) {
+    const std::size_t end = all.find('\n', start);
+    if (end == std::string_view::npos) {
+      take_line(all.substr(start));
+      break;
     }
+    take_line(all.substr(start, end - start));
+    start = end + 1;
   }
-  if (line_open) take_line();
 }
 
 }  // namespace pictolumen
