@@ -1,5 +1,7 @@
 #include "emoji/open_mail_pipeline.h"
 
+#include <algorithm>
+
 #include "charset/charset_names.h"
 #include "common/text.h"
 #include "emoji/emoji_markup.h"
@@ -7,6 +9,7 @@
 #include "emoji/skin_page.h"
 #include "jtext/jis_conversion.h"
 #include "mime/mess_header.h"
+#include "mime/mime_part.h"
 #include "settings/ini_settings.h"
 
 namespace pictolumen {
@@ -31,6 +34,77 @@ std::string DecodedIn(TMimePart& part, CharsetId form) {
   return StreamToString(part.DecodedData);
 }
 
+// The lines of `text`, split at CR LF, lone CR or lone LF; a line break at the very end adds no
+// empty line. A zero byte is data here: decoded text may hold one (quoted-printable "=00", a
+// base64 body), and the plain alternative keeps what follows it, as the page does.
+StringList SplitLinesKeepingZeroBytes(std::string_view text) {
+  StringList lines;
+  std::size_t start = 0;
+  while (start < text.size()) {
+    const std::size_t stop = std::min(text.find_first_of("\r\n", start), text.size());
+    lines.push_back(std::string(text.substr(start, stop - start)));
+    start = stop + (text.substr(stop, 2) == "\r\n" ? 2 : 1);
+  }
+  return lines;
+}
+
+// A multipart root whose type line names no boundary was cut into parts at every line that
+// begins with "--"; written back that way, with no boundary in its type line, no reader could
+// find the parts again, the new frame included. It gets a boundary of its own, and its type
+// line the boundary parameter.
+void GiveBoundary(TMimePart& root) {
+  if (root.PrimaryKind != pkMultipart || root.SubPartCount() == 0 || !root.Boundary.empty()) {
+    return;
+  }
+  root.Boundary = MakeBoundary();
+  const std::string subtype = root.SubType.empty() ? "mixed" : LowerCase(root.SubType);
+  const std::string line =
+      "Content-Type: multipart/" + subtype + "; boundary=\"" + root.Boundary + "\"";
+  for (std::size_t i = root.Headers.size(); i-- > 0;) {
+    if (UpperCase(root.Headers[i].substr(0, 13)) == "CONTENT-TYPE:") {
+      root.Headers[i] = line;
+      return;
+    }
+  }
+  root.Headers.push_back(line);
+}
+
+// A large mail is held several times over while the new one is made: as its source lines, as
+// each form of its text, as the lines of the new mail. Each copy is released as soon as the
+// next step no longer needs it, so that the peak stays a small multiple of the mail's size.
+
+// The message's source lines, once they are parsed: the new mail replaces them.
+void ReleaseSourceLines(TMimeMess& message) {
+  message.Lines = StringList();
+  message.MessagePart->Lines = StringList();
+}
+
+// The content of `text`, which is left empty and without its storage.
+std::string Released(std::string& text) {
+  std::string taken = std::move(text);
+  text = std::string();
+  return taken;
+}
+
+// The subject as the mail carries it, read from the root part's header in the character set
+// `form`, converted from 7-bit JIS to Shift_JIS and trimmed.
+std::string SubjectAsSent(const TMimePart& root, CharsetId form) {
+  TMessHeader header_as_sent;
+  header_as_sent.CharsetCode = form;
+  header_as_sent.ReadHeaders(root.Headers);
+  return Trim(ConvertCode(header_as_sent.Subject, jcJIS, jcSJIS));
+}
+
+// The text of the built message. The part tree and the root's lines, which hold the same text
+// once more, are released first, and the message's lines as soon as the text is made.
+std::string TakeSource(TMimeMess& message) {
+  message.MessagePart->Clear();
+  message.MessagePart->Lines = StringList();
+  std::string source = message.Lines.Text();
+  message.Lines = StringList();
+  return source;
+}
+
 }  // namespace
 
 std::string StreamToString(TMemoryStream& stream) {
@@ -46,36 +120,38 @@ void RunOpenMailPipeline(const OpenMailHost& host) {
   message.Lines.SetText(host.GetSource());
   message.ParseMessage();
   if (!message.IsFromCarrier()) return;
+  ReleaseSourceLines(message);
 
   TMimePart& root = *message.MessagePart;
   const CharsetId form = EmojiTextForm(root);
-  const std::string page_text = DecodedIn(root, form);
+  std::string page_text = DecodedIn(root, form);
   root.DecodeBody();
   message.Header->ReadHeaders(root.Headers);
-  TMessHeader header_as_sent;
-  header_as_sent.CharsetCode = form;
-  header_as_sent.ReadHeaders(root.Headers);
 
   // The subject, read in the JIS form of its encoded words, goes to the page and to the new
   // header in Shift_JIS, without surrounding blanks.
-  const std::string subject = Trim(ConvertCode(header_as_sent.Subject, jcJIS, jcSJIS));
+  const std::string subject = SubjectAsSent(root, form);
   message.Header->Subject = subject;
 
-  const std::string body = StreamToString(root.DecodedData);
+  std::string body = StreamToString(root.DecodedData);
+  root.DecodedData = TMemoryStream();
   const std::string transfer_encoding = root.TransferEncoding;
-  const std::string html_body = EmojiToHtml(page_text, transfer_encoding);
-  const std::string page = BuildHtmlPage(html_body, subject, transfer_encoding);
+  std::string page = BuildHtmlPage(EmojiToHtml(Released(page_text), transfer_encoding), subject,
+                                   transfer_encoding);
 
   // A mail that has a part tree keeps it and gains the new frame as its last sub-part; a
   // single-part mail becomes the frame itself.
+  GiveBoundary(root);
   TMimePart* mixed = message.AddMultipart("mixed", root.SubPartCount() != 0 ? &root : nullptr);
   TMimePart* related = message.AddMultipart("related", mixed);
   TMimePart* alternative = message.AddMultipart("alternative", related);
-  message.AddPlainTextPart(body, alternative);
-  message.AddHtmlTextPart(page, alternative);
+  // Each new part keeps only its encoded body lines, which the new mail is built from.
+  message.AddPlainTextPartLines(SplitLinesKeepingZeroBytes(Released(body)), alternative)
+      ->DecodedData = TMemoryStream();
+  message.AddHtmlTextPart(Released(page), alternative)->DecodedData = TMemoryStream();
 
   message.BuildMessage();
-  host.SetSource(message.Lines.Text());
+  host.SetSource(TakeSource(message));
 }
 
 }  // namespace pictolumen
