@@ -20,10 +20,10 @@ std::string ToForwardSlashes(std::string_view text);
 
 // The page made from the skin named in the settings (key "SkinList_Seletced", default
 // "Simple"; "Simple" when that skin's file is missing): every `<img src="` and
-// ` background="` gets the skin folder in slash form after it, then every "{Body}" becomes
-// `html_body` (the result of EmojiToHtml) and every "{Subject}" becomes
-// EmojiToHtml(subject, transfer_encoding). Raises IoError when the skin file cannot be read,
-// and the errors of EmojiToHtml.
+// ` background="` gets the skin folder in slash form after it, then every "{Body}" of the skin
+// becomes `html_body` (the result of EmojiToHtml) and every "{Subject}" of the skin becomes
+// EmojiToHtml(subject, transfer_encoding); the words in the mail's own text stay as they are.
+// Raises IoError when the skin file cannot be read, and the errors of EmojiToHtml.
 std::string BuildHtmlPage(std::string_view html_body, std::string_view subject,
                           std::string_view transfer_encoding);
 

@@ -79,9 +79,10 @@ TEST_F(SkinPageTest, FillsThePlaceholders) {
   // The subject is converted like the body: JIS emoji become pictures, markup becomes text.
   EXPECT_EQ(BuildHtmlPage("text", "\x1b$Bu:\x1b(B<b>{Body}", "7bit"),
             "<h1>" + Tag("1", "\x81\x49") + "&lt;b&gt;{Body}</h1>text<hr>text{subject}");
+  // A placeholder in the mail's own text is text: it is not filled, so a mail cannot multiply
+  // the page by repeating it.
   EXPECT_EQ(BuildHtmlPage("see {Subject}", "\xf6\x59", "8BIT"),
-            "<h1>" + Tag("1", "\x81\x49") + "</h1>see " + Tag("1", "\x81\x49") + "<hr>see " +
-                Tag("1", "\x81\x49") + "{subject}");
+            "<h1>" + Tag("1", "\x81\x49") + "</h1>see {Subject}<hr>see {Subject}{subject}");
   WriteSkin("Simple", "no placeholders");
   EXPECT_EQ(BuildHtmlPage("text", "subject", "7bit"), "no placeholders");
 }
