@@ -299,6 +299,16 @@ def multipart_without_boundary_lines(e):
     return [unused, missing]
 
 
+def skin_placeholders_in_text(e):
+    """Mail text that holds the skin's placeholders: shown as written, never filled, so that a
+    small mail cannot make a page of many times its size."""
+    subject = b_word(b"ISO-2022-JP", JIS_IN + e[1].jis + JIS_OUT) + b" " + b"s" * 2000
+    body = b"{Subject}{Body}" * 12000 + CRLF
+    return Case("skin_placeholders_in_text", mail(jis_headers(subject), body),
+                subject=jis_to_sjis(JIS_IN + e[1].jis) + b" " + b"s" * 2000, plain=body,
+                pictures=[1])
+
+
 def build(data_path, small=False):
     e = load_emoji(data_path)
     cases = [Case("empty_source", b"", outcome="unchanged")]
@@ -310,6 +320,7 @@ def build(data_path, small=False):
     cases.append(unknown_charset_words(e))
     cases += impossible_dates(e)
     cases += multipart_without_boundary_lines(e)
+    cases.append(skin_placeholders_in_text(e))
     if not small:
         cases.append(nested_multiparts(e, 100000))
         cases.append(long_header_line(e, 50000000))

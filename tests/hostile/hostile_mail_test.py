@@ -135,7 +135,7 @@ ENCODED_WORD = re.compile(rb"(=\?[^?]*\?[BbQq]\?[^?]*\?=)")
 def decoded_header_bytes(value):
     """The bytes of a header value with its encoded words decoded, blanks between two words
     dropped (what email.header does, in linear time for values of many megabytes)."""
-    pieces = ENCODED_WORD.split(value.replace(b"\r\n", b""))
+    pieces = ENCODED_WORD.split(value.replace(b"\r\n", b"").strip(b" \t"))
     out = []
     for n, piece in enumerate(pieces):
         if n % 2:
