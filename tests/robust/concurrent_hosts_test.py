@@ -222,6 +222,8 @@ def main():
                 failures += found
             if len(failures) > 20:
                 break
+            if (index + 1) % 25 == 0:
+                print(f"{index + 1} rounds, {time.monotonic() - begun:.0f} s", flush=True)
         elapsed = time.monotonic() - begun
         print(f"{index + 1} rounds of two hosts in {elapsed:.1f} s, "
               f"{overlapping} with both hosts running at once")
