@@ -163,17 +163,36 @@ constexpr auto kUpperHalfInverses = [] {
 }();
 
 // For each byte of each upper-half table, the first byte of the same table that stands for the
-// same code point: the byte itself unless its code point stands twice.
+// same code point: the byte itself unless its code point stands twice. Read off the inverses, in
+// which equal code points stand together, lowest byte first.
 constexpr auto kUpperHalfFirstBytes = [] {
   std::array<std::array<std::uint8_t, 128>, kUpperHalfTableCount> first{};
   for (std::size_t t = 0; t < first.size(); ++t) {
+    const std::array<UpperHalfEntry, 128>& inverse = kUpperHalfInverses[t];
+    std::uint8_t run_first = inverse[0].byte;
     for (std::size_t i = 0; i < 128; ++i) {
-      std::size_t j = 0;
-      while (kUpperHalfTables[t][j] != kUpperHalfTables[t][i]) ++j;
-      first[t][i] = static_cast<std::uint8_t>(0x80 + j);
+      if (i > 0 && inverse[i].code_point != inverse[i - 1].code_point) run_first = inverse[i].byte;
+      first[t][inverse[i].byte - 0x80] = run_first;
     }
   }
   return first;
+}();
+
+// Whether an upper-half table maps every byte to itself: each byte stands for a code point of
+// its own at or above 0x80, so that converting between two sets sharing it copies the text.
+constexpr auto kUpperHalfIsIdentity = [] {
+  std::array<bool, kUpperHalfTableCount> identity{};
+  for (std::size_t t = 0; t < identity.size(); ++t) {
+    identity[t] = true;
+    for (std::size_t i = 0; i < 128; ++i) {
+      const char16_t code_point = kUpperHalfTables[t][i];
+      if (code_point < 0x80 || code_point == kReplacementCharacter ||
+          kUpperHalfFirstBytes[t][i] != 0x80 + i) {
+        identity[t] = false;
+      }
+    }
+  }
+  return identity;
 }();
 
 // Built-in conversion between two sets of one byte per character, the same as decoding into
@@ -187,6 +206,7 @@ std::string MapBytesBuiltIn(std::string_view text, CharsetId source, CharsetId t
   const std::array<UpperHalfEntry, 128>& inverse = kUpperHalfInverses[UpperHalfIndex(target)];
   // Sets that share a table (all that have none share that of ISO-8859-1) need no search.
   const bool same_table = UpperHalfIndex(source) == UpperHalfIndex(target);
+  if (same_table && kUpperHalfIsIdentity[UpperHalfIndex(source)]) return std::string(text);
   const std::array<std::uint8_t, 128>& first_bytes = kUpperHalfFirstBytes[UpperHalfIndex(source)];
   const auto map_high_byte = [&](std::uint8_t byte) -> int {
     const char16_t code_point = source_table[byte - 0x80];
@@ -241,6 +261,11 @@ const std::array<char16_t, 128>& UpperHalfTable(CharsetId id) {
 std::string TranscodeCore(std::string_view text, CharsetId source, CharsetId target,
                           bool replace_unmappable) {
   if (source == target) return std::string(text);
+  // Without the external library two sets of one byte per character are mapped byte by byte;
+  // the names the library would be opened with are not needed then.
+  if (UnitWidth(source) == 1 && UnitWidth(target) == 1 && !LoadExternalConverter()) {
+    return MapBytesBuiltIn(text, source, target, replace_unmappable);
+  }
   const std::string source_name = CharsetNameFromId(source);
   const std::string target_name = CharsetNameFromId(target);
   std::optional<std::string> external_ucs2;
