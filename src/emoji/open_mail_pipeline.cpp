@@ -123,6 +123,10 @@ void RunOpenMailPipeline(const OpenMailHost& host) {
   ReleaseSourceLines(message);
 
   TMimePart& root = *message.MessagePart;
+  // A root that encloses a message has room for that one part only: a frame added beside it
+  // would never be written, and the host would be handed the mail without its page. Such a
+  // mail is left as it is.
+  if (root.PrimaryKind == pkMessage && root.SubPartCount() != 0) return;
   const CharsetId form = EmojiTextForm(root);
   std::string page_text = DecodedIn(root, form);
   root.DecodeBody();

@@ -269,6 +269,17 @@ TEST_F(PipelineBadInputTest, MultipartRootBodyAfterClosingBoundaryBecomesThePage
   EXPECT_NE(html.DecodedData.Bytes().find("trailing &lt;text&gt;"), std::string::npos);
 }
 
+// A root that encloses a message cannot hold the frame beside it; the mail used to be handed
+// back without its page. Any type that begins with "message" encloses one.
+TEST_F(PipelineBadInputTest, RootEnclosingAMessageIsLeftAsItIs) {
+  for (const char* type : {"message/rfc822", "Message-ID: <1@x>/junk"}) {
+    SCOPED_TRACE(type);
+    EXPECT_EQ(Open(std::string("From: a@ezweb.ne.jp\r\nContent-Type: ") + type +
+                   "\r\n\r\nFrom: b@example.com\r\nSubject: inner\r\n\r\ninner body\r\n"),
+              nullptr);
+  }
+}
+
 TEST_F(PipelineBadInputTest, UnknownCharsetInFromAndAHugeSubject) {
   const auto unknown =
       Open("From: =?X-UNKNOWN?B?VGFybw==?= <a@ezweb.ne.jp>\r\nSubject: hi\r\n\r\nbody\r\n");
