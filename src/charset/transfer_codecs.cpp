@@ -91,20 +91,32 @@ std::string DecodeEscapedTriplets(std::string_view text, char escape) {
   return out;
 }
 
-std::string EncodeEscapedTriplets(std::string_view bytes, char escape, const ByteSet& escape_set) {
-  std::string out(3 * bytes.size(), '\0');
-  std::size_t length = 0;
+namespace {
+
+void EncodeEscapedTripletsInto(std::string_view bytes, char escape, const ByteSet& escape_set,
+                               std::string& out) {
+  out.resize(3 * bytes.size());
+  char* const start = out.data();
+  char* at = start;
   for (const char c : bytes) {
     const auto byte = static_cast<unsigned char>(c);
     if (escape_set[byte]) {
-      out[length++] = escape;
-      out[length++] = kHexDigits[byte >> 4];
-      out[length++] = kHexDigits[byte & 15];
+      at[0] = escape;
+      at[1] = kHexDigits[byte >> 4];
+      at[2] = kHexDigits[byte & 15];
+      at += 3;
     } else {
-      out[length++] = c;
+      *at++ = c;
     }
   }
-  out.resize(length);
+  out.resize(static_cast<std::size_t>(at - start));
+}
+
+}  // namespace
+
+std::string EncodeEscapedTriplets(std::string_view bytes, char escape, const ByteSet& escape_set) {
+  std::string out;
+  EncodeEscapedTripletsInto(bytes, escape, escape_set, out);
   return out;
 }
 
@@ -182,6 +194,10 @@ std::string QuotedPrintableDecode(std::string_view text) {
 
 std::string QuotedPrintableEncode(std::string_view bytes) {
   return EncodeEscapedTriplets(bytes, '=', kBodyEscapeSet);
+}
+
+void QuotedPrintableEncodeInto(std::string_view bytes, std::string& out) {
+  EncodeEscapedTripletsInto(bytes, '=', kBodyEscapeSet, out);
 }
 
 std::string QuotedPrintableEncodeStrict(std::string_view bytes) {

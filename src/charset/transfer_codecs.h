@@ -94,6 +94,10 @@ std::string QuotedPrintableDecode(std::string_view text);
 // Quoted-printable body form: escapes kBodyEscapeSet; blanks stay.  "a=b\t " -> "a=3Db=09 "
 std::string QuotedPrintableEncode(std::string_view bytes);
 
+// QuotedPrintableEncode into `out`, which is replaced; its storage is reused, so that encoding
+// line after line into one buffer allocates only for the longest line.
+void QuotedPrintableEncodeInto(std::string_view bytes, std::string& out);
+
 // Quoted-printable header-word form: escapes kStrictEscapeSet.  "a_b?c d" -> "a=5Fb=3Fc d"
 std::string QuotedPrintableEncodeStrict(std::string_view bytes);
 

@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <string>
 #include <string_view>
+#include <utility>
 
 namespace pictolumen {
 
@@ -15,6 +16,12 @@ class TMemoryStream {
     if (position_ + bytes.size() > data_.size()) data_.resize(position_ + bytes.size());
     std::copy(bytes.begin(), bytes.end(), data_.begin() + static_cast<std::ptrdiff_t>(position_));
     position_ += bytes.size();
+  }
+
+  // Replaces the buffer by `bytes`, taken over without a copy; the position moves to the end.
+  void Assign(std::string bytes) {
+    data_ = std::move(bytes);
+    position_ = data_.size();
   }
 
   // Up to `count` bytes from the position; the position moves past them.

@@ -22,6 +22,26 @@ void StringList::SetText(std::string_view text) {
   }
 }
 
+std::string WithCrLfLineBreaks(std::string_view text) {
+  std::string out;
+  out.reserve(text.size() + text.size() / 32 + 2);
+  std::size_t start = 0;
+  while (start < text.size()) {
+    std::size_t stop = start;
+    while (stop < text.size() && text[stop] != '\r' && text[stop] != '\n') ++stop;
+    out.append(text, start, stop - start);
+    out.append("\r\n");
+    if (stop < text.size() && text[stop] == '\r') {
+      ++stop;
+      if (stop < text.size() && text[stop] == '\n') ++stop;
+    } else if (stop < text.size()) {
+      ++stop;
+    }
+    start = stop;
+  }
+  return out;
+}
+
 std::string StringList::Text() const {
   std::size_t total = 0;
   for (const auto& line : lines_) total += line.size() + 2;

@@ -8,6 +8,12 @@
 
 namespace pictolumen {
 
+// `text` with each of its lines, split at CR LF, lone CR or lone LF, followed by CR LF: the
+// Text of a list set to `text`, made without the list, except that a zero byte is kept as data.
+// A line break at the very end adds no empty line.
+// WithCrLfLineBreaks("a\nb\rc") == "a\r\nb\r\nc\r\n";  WithCrLfLineBreaks("") == ""
+std::string WithCrLfLineBreaks(std::string_view text);
+
 class StringList {
  public:
   StringList() = default;

@@ -23,8 +23,18 @@ int CompareIgnoringCase(std::string_view a, std::string_view b);
 namespace pictolumen {
 
 // True for the first byte of a Shift_JIS two-byte character (0x81 to 0x9F, 0xE0 to 0xFC).
-inline bool IsSjisLeadByte(unsigned char byte) {
+constexpr bool IsSjisLeadByte(unsigned char byte) {
   return (byte >= 0x81 && byte <= 0x9F) || (byte >= 0xE0 && byte <= 0xFC);
+}
+
+// Position of the first CR or LF in `text` at or after `from`; npos when there is none. One
+// comparison per byte (std::string_view::find_first_of calls memchr once per byte).
+// FindLineBreak("ab\ncd\r", 0) == 2;  FindLineBreak("ab\ncd\r", 3) == 5
+inline std::size_t FindLineBreak(std::string_view text, std::size_t from) {
+  for (std::size_t i = from; i < text.size(); ++i) {
+    if (text[i] == '\r' || text[i] == '\n') return i;
+  }
+  return std::string_view::npos;
 }
 
 }  // namespace pictolumen

@@ -38,6 +38,16 @@ void AppendEscaped(std::string& output, char c) {
   }
 }
 
+// Bytes that are neither escaped nor a Shift_JIS lead byte: they stand for themselves.
+constexpr auto kPlainByte = [] {
+  std::array<bool, 256> plain{};
+  for (int byte = 0; byte < 256; ++byte) {
+    plain[byte] = !IsSjisLeadByte(static_cast<unsigned char>(byte)) && byte != '&' && byte != '<' &&
+                  byte != '>' && byte != '"' && byte != '\0';
+  }
+  return plain;
+}();
+
 int HexDigit(char c) {
   if (c >= '0' && c <= '9') return c - '0';
   if (c >= 'A' && c <= 'F') return c - 'A' + 10;
@@ -123,6 +133,14 @@ std::string EmojiToHtml(std::string_view text, std::string_view transfer_encodin
   html.reserve(sjis.size() + sjis.size() / 8);
   std::size_t i = 0;
   while (i < sjis.size()) {
+    // A run of bytes that stand for themselves is copied in one go.
+    std::size_t run_end = i;
+    while (run_end < sjis.size() && kPlainByte[static_cast<unsigned char>(sjis[run_end])]) {
+      ++run_end;
+    }
+    html.append(sjis, i, run_end - i);
+    i = run_end;
+    if (i == sjis.size()) break;
     const auto lead = static_cast<unsigned char>(sjis[i]);
     if (!IsSjisLeadByte(lead) || i + 1 == sjis.size()) {
       AppendEscaped(html, sjis[i]);
@@ -132,8 +150,12 @@ std::string EmojiToHtml(std::string_view text, std::string_view transfer_encodin
     const auto second = static_cast<unsigned char>(sjis[i + 1]);
     const std::uint32_t row = index.Find(lead, second);
     if (row == EmojiIndex::kNone) {
-      html.push_back(sjis[i]);
-      AppendEscaped(html, sjis[i + 1]);
+      if (kPlainByte[second] || IsSjisLeadByte(second)) {
+        html.append(sjis, i, 2);
+      } else {
+        html.push_back(sjis[i]);
+        AppendEscaped(html, sjis[i + 1]);
+      }
     } else {
       html.append(tag_start);
       html.append(EscapeHtml(numbers[row]));

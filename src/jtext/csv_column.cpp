@@ -24,10 +24,10 @@ std::size_t SkipBlanks(std::string_view line, std::size_t i) {
   return i;
 }
 
-// The quoted field starting at the quote at `i`; `i` is left after its closing quote, or at the
-// end of the line when there is none.
-std::string QuotedField(std::string_view line, std::size_t& i) {
-  std::string field;
+// The quoted field starting at the quote at `i`, built in `field`; `i` is left after its closing
+// quote, or at the end of the line when there is none.
+std::string_view QuotedField(std::string_view line, std::size_t& i, std::string& field) {
+  field.clear();
   ++i;
   while (i < line.size()) {
     if (line[i] == kQuote) {
@@ -46,23 +46,24 @@ std::string QuotedField(std::string_view line, std::size_t& i) {
   return field;
 }
 
-std::string PlainField(std::string_view line, std::size_t& i) {
+std::string_view PlainField(std::string_view line, std::size_t& i) {
   const std::size_t start = i;
   while (i < line.size() && !IsBlank(line[i]) && line[i] != kComma) i = NextChar(line, i);
-  return std::string(line.substr(start, i - start));
+  return line.substr(start, i - start);
 }
 
 // Hands the fields of `line`, split as SplitCsvLine describes, one after the other to `take`
-// until it returns false.
+// until it returns false. A field is valid only during its call.
 template <typename Take>
 void ForEachCsvField(std::string_view line, Take&& take) {
   line = line.substr(0, line.find('\0'));
+  std::string quoted;
   std::size_t i = SkipBlanks(line, 0);
   while (i < line.size()) {
-    if (!take(line[i] == kQuote ? QuotedField(line, i) : PlainField(line, i))) return;
+    if (!take(line[i] == kQuote ? QuotedField(line, i, quoted) : PlainField(line, i))) return;
     i = SkipBlanks(line, i);
     if (i < line.size() && line[i] == kComma) {
-      if (i + 1 == line.size() && !take(std::string())) return;
+      if (i + 1 == line.size() && !take(std::string_view())) return;
       i = SkipBlanks(line, i + 1);
     }
   }
@@ -72,8 +73,8 @@ void ForEachCsvField(std::string_view line, Take&& take) {
 
 StringList SplitCsvLine(std::string_view line) {
   StringList fields;
-  ForEachCsvField(line, [&](std::string field) {
-    fields.push_back(std::move(field));
+  ForEachCsvField(line, [&](std::string_view field) {
+    fields.push_back(std::string(field));
     return true;
   });
   return fields;
@@ -84,6 +85,7 @@ void ReadCsvColumn(StringList& destination, const std::string& file_name, int co
   std::string without_cr;
   const auto take_line = [&](std::string_view line) {
     // A CR is no part of a line, whether it ends one before LF or stands alone.
+    if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
     if (line.find('\r') != std::string_view::npos) {
       without_cr.clear();
       for (char c : line) {
@@ -94,9 +96,9 @@ void ReadCsvColumn(StringList& destination, const std::string& file_name, int co
     int index = 0;
     bool found = false;
     if (column >= 0) {
-      ForEachCsvField(line, [&](std::string field) {
+      ForEachCsvField(line, [&](std::string_view field) {
         if (index++ < column) return true;
-        destination.push_back(std::move(field));
+        destination.push_back(std::string(field));
         found = true;
         return false;
       });

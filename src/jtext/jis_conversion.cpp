@@ -168,18 +168,25 @@ BytePair SjisKanaToJis(std::string_view text, std::size_t& position) {
 }
 
 std::string JisToSjis(std::string_view text) {
-  std::string output;
-  output.reserve(text.size());
+  // Every byte read gives at most one byte written (escape sequences none), so the output is
+  // sized once and written through a pointer.
+  std::string output(text.size(), '\0');
+  char* const start = output.data();
+  char* out = start;
   WalkJis(
-      text, [&](unsigned char byte) { Append(output, byte); },
+      text, [&](unsigned char byte) { *out++ = static_cast<char>(byte); },
       [&](std::size_t i) -> std::size_t {
         if (i + 1 >= text.size()) {
-          Append(output, At(text, i));
+          *out++ = text[i];
           return 1;
         }
-        Append(output, JisPairToSjis(At(text, i), At(text, i + 1)));
+        const BytePair pair = JisPairToSjis(At(text, i), At(text, i + 1));
+        out[0] = static_cast<char>(pair.first);
+        out[1] = static_cast<char>(pair.second);
+        out += 2;
         return 2;
       });
+  output.resize(static_cast<std::size_t>(out - start));
   return output;
 }
 

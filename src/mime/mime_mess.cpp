@@ -88,6 +88,17 @@ void TMimeMess::ParseMessage() {
 }
 
 void TMimeMess::BuildMessage() {
+  BuildRootHeaders();
+  MessagePart->BuildLines();
+  Lines = MessagePart->Lines;
+}
+
+std::string TMimeMess::BuildMessageText() {
+  BuildRootHeaders();
+  return MessagePart->BuildText();
+}
+
+void TMimeMess::BuildRootHeaders() {
   StringList head;
   Header->WriteHeaders(head);
   for (const char* name : {"CONTENT-TYPE", "CONTENT-DESCRIPTION", "CONTENT-DISPOSITION",
@@ -96,8 +107,6 @@ void TMimeMess::BuildMessage() {
     if (index >= 0) head.push_back(MessagePart->Headers[static_cast<std::size_t>(index)]);
   }
   MessagePart->Headers = std::move(head);
-  MessagePart->BuildLines();
-  Lines = MessagePart->Lines;
 }
 
 }  // namespace pictolumen

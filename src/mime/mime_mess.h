@@ -5,6 +5,7 @@
 #pragma once
 
 #include <memory>
+#include <string>
 #include <string_view>
 
 #include "common/string_list.h"
@@ -46,6 +47,15 @@ class TMimeMess {
   // tree. Where the root holds a name twice, the later line is written, the one its content
   // fields were read from. Calling it again gives the same source.
   void BuildMessage();
+
+  // The text that BuildMessage leaves in Lines (each line followed by CR LF), made without the
+  // lists of lines: neither Lines nor the root's Lines change. The root's Headers become those
+  // BuildMessage writes.
+  std::string BuildMessageText();
+
+ private:
+  // The root's Headers as BuildMessage writes them: Header's lines and the root's content lines.
+  void BuildRootHeaders();
 };
 
 }  // namespace pictolumen

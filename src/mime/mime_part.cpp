@@ -34,7 +34,7 @@ template <class Take>
 void ForEachLine(std::string_view text, Take&& take) {
   std::size_t start = 0;
   while (start < text.size()) {
-    const std::size_t stop = text.find_first_of("\r\n", start);
+    const std::size_t stop = FindLineBreak(text, start);
     if (stop == std::string_view::npos) {
       take(text.substr(start));
       return;
@@ -42,6 +42,38 @@ void ForEachLine(std::string_view text, Take&& take) {
     take(text.substr(start, stop - start));
     const bool crlf = text[stop] == '\r' && stop + 1 < text.size() && text[stop + 1] == '\n';
     start = stop + (crlf ? 2 : 1);
+  }
+}
+
+// Hands each line of CutQuotedPrintableLines(text, max_length) to `take` as the text before its
+// soft line break and whether one follows, so that the caller builds each line only once.
+template <class Take>
+void ForEachQuotedPrintableLine(std::string_view text, int max_length, Take&& take) {
+  if (text.empty()) {
+    take(text, false);
+    return;
+  }
+  const std::size_t limit =
+      std::max(static_cast<std::size_t>(std::max(max_length, 0)), kShortestQuotedPrintableLine);
+  std::size_t at = 0;
+  while (at < text.size()) {
+    const std::string_view rest = text.substr(at);
+    if (rest.size() < limit) {
+      take(rest, false);
+      return;
+    }
+    // The line ends before the last escape or the last space that starts within the limit
+    // (the later of the two), when there is one after the line's first character.
+    std::size_t length = 0;
+    for (std::size_t k = limit; k-- > 0;) {
+      if (rest[k] == '=' || rest[k] == ' ') {
+        length = k;
+        break;
+      }
+    }
+    if (length == 0) length = limit;
+    at += length;
+    take(rest.substr(0, length), at < text.size());
   }
 }
 
@@ -396,8 +428,15 @@ void TMimePart::EncodeBody() {
   }
 
   bool first_item = true;
+  std::string converted;
+  std::string escaped;  // reused for every line
+  const auto add_cut_line = [this](std::string_view line, bool soft_break) {
+    std::string& added = Body.lines().emplace_back();
+    added.reserve(line.size() + 1);
+    added.append(line);
+    if (soft_break) added += '=';
+  };
   const auto encode_item = [&](std::string_view item) {
-    std::string converted;
     if (text && EncodingKind != ek7Bit) {
       converted = TranscodeText(item, TargetCharset, CharsetCode);
       if (first_item) converted.insert(0, ByteOrderMarkFor(CharsetCode));
@@ -405,10 +444,8 @@ void TMimePart::EncodeBody() {
     }
     first_item = false;
     if (EncodingKind == ekQuotedPrintable) {
-      for (std::string& line :
-           CutQuotedPrintableLines(QuotedPrintableEncode(item), MaxLineLength)) {
-        Body.push_back(std::move(line));
-      }
+      QuotedPrintableEncodeInto(item, escaped);
+      ForEachQuotedPrintableLine(escaped, MaxLineLength, add_cut_line);
     } else {
       add_line(item);
     }
@@ -462,10 +499,46 @@ bool TMimePart::WritesEnclosedMessage() const {
   return PrimaryKind == pkMessage && CanNestSubPart() && !SubParts.empty();
 }
 
-void TMimePart::BuildLines() {
-  Lines.clear();
-  std::vector<std::string>& out = Lines.lines();
+// Where the lines of a part tree go: into a list (BuildLines) or into one text (BuildText).
+class TMimePart::LineSink {
+ public:
+  virtual void Add(std::string_view line) = 0;
+  virtual void AddAll(const StringList& lines) = 0;
 
+ protected:
+  ~LineSink() = default;
+};
+
+namespace {
+
+class ListSink final : public TMimePart::LineSink {
+ public:
+  explicit ListSink(std::vector<std::string>& out) : out_(out) {}
+  void Add(std::string_view line) override { out_.emplace_back(line); }
+  void AddAll(const StringList& lines) override { AppendLines(lines, out_); }
+
+ private:
+  std::vector<std::string>& out_;
+};
+
+class TextSink final : public TMimePart::LineSink {
+ public:
+  explicit TextSink(std::string& out) : out_(out) {}
+  void Add(std::string_view line) override {
+    out_.append(line);
+    out_.append("\r\n");
+  }
+  void AddAll(const StringList& lines) override {
+    for (const std::string& line : lines) Add(line);
+  }
+
+ private:
+  std::string& out_;
+};
+
+}  // namespace
+
+void TMimePart::WriteTree(LineSink& out) const {
   // One frame per part whose sub-parts are being written, with the index of the next one; the
   // frames take the place of recursion.
   struct Frame {
@@ -477,12 +550,12 @@ void TMimePart::BuildLines() {
     for (const std::string& field : part.Headers) {
       // An empty entry would end the header block early.
       if (field.empty()) continue;
-      for (std::string& line : FoldHeaderLine(SingleLine(field), part.MaxLineLength)) {
-        out.push_back(std::move(line));
+      for (const std::string& line : FoldHeaderLine(SingleLine(field), part.MaxLineLength)) {
+        out.Add(line);
       }
     }
-    out.emplace_back();
-    if (part.WritesBoundaries()) AppendLines(part.Preamble, out);
+    out.Add({});
+    if (part.WritesBoundaries()) out.AddAll(part.Preamble);
     frames.push_back({&part, 0});
   };
 
@@ -493,13 +566,13 @@ void TMimePart::BuildLines() {
     if (part.WritesBoundaries()) {
       if (frame.next_sub_part < part.SubParts.size()) {
         const TMimePart& sub = *part.SubParts[frame.next_sub_part++];
-        out.push_back("--" + part.Boundary);
+        out.Add("--" + part.Boundary);
         begin_part(sub);
         continue;
       }
-      out.push_back("--" + part.Boundary + "--");
-      AppendLines(part.Epilogue, out);
-      AppendLines(part.Body, out);
+      out.Add("--" + part.Boundary + "--");
+      out.AddAll(part.Epilogue);
+      out.AddAll(part.Body);
     } else if (part.WritesEnclosedMessage()) {
       if (frame.next_sub_part == 0) {
         frame.next_sub_part = 1;
@@ -507,10 +580,37 @@ void TMimePart::BuildLines() {
         continue;
       }
     } else {
-      AppendLines(part.Body, out);
+      out.AddAll(part.Body);
     }
     frames.pop_back();
   }
+}
+
+void TMimePart::BuildLines() {
+  Lines.clear();
+  ListSink sink(Lines.lines());
+  WriteTree(sink);
+}
+
+std::string TMimePart::BuildText() const {
+  // The text is sized once: every listed line with its line break, and room for the folded
+  // header lines and the boundary lines.
+  std::size_t size = 0;
+  std::vector<const TMimePart*> pending{this};
+  while (!pending.empty()) {
+    const TMimePart* part = pending.back();
+    pending.pop_back();
+    for (const StringList* list : {&part->Headers, &part->Preamble, &part->Epilogue, &part->Body}) {
+      for (const std::string& line : *list) size += line.size() + 2;
+    }
+    size += 2 * part->Headers.size() + 2 + 2 * (part->Boundary.size() + 6);
+    for (const auto& sub : part->SubParts) pending.push_back(sub.get());
+  }
+  std::string text;
+  text.reserve(size + size / 64);
+  TextSink sink(text);
+  WriteTree(sink);
+  return text;
 }
 
 std::string MakeBoundary() {
@@ -585,27 +685,11 @@ std::vector<std::string> FoldHeaderLine(std::string_view text, int max_length) {
 }
 
 std::vector<std::string> CutQuotedPrintableLines(std::string_view text, int max_length) {
-  if (text.empty()) return {std::string()};
-  const std::size_t limit =
-      std::max(static_cast<std::size_t>(std::max(max_length, 0)), kShortestQuotedPrintableLine);
   std::vector<std::string> lines;
-  std::size_t at = 0;
-  while (at < text.size()) {
-    const std::string_view rest = text.substr(at);
-    if (rest.size() < limit) {
-      lines.emplace_back(rest);
-      break;
-    }
-    const std::size_t escape = LastPosFrom("=", rest, limit);
-    const std::size_t blank = LastPosFrom(" ", rest, limit);
-    std::size_t length = limit;
-    if (escape != 0 || blank != 0) length = blank < escape ? escape - 1 : blank - 1;
-    if (length == 0) length = limit;
-    std::string line(rest.substr(0, length));
-    at += length;
-    if (at < text.size()) line += '=';  // soft line break
-    lines.push_back(std::move(line));
-  }
+  ForEachQuotedPrintableLine(text, max_length, [&](std::string_view line, bool soft_break) {
+    std::string& added = lines.emplace_back(line);
+    if (soft_break) added += '=';
+  });
   return lines;
 }
 

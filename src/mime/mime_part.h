@@ -121,12 +121,20 @@ class TMimePart {
   // tree is written into this part's Lines in one walk; the sub-parts' own Lines are not used.
   void BuildLines();
 
+  // The text of the Lines that BuildLines would give, each line followed by CR LF, made without
+  // the list of lines; Lines is left as it is.
+  std::string BuildText() const;
+
+  class LineSink;
+
  private:
   struct ParseTask;
   void ParseRange(StringList& lines, const ParseTask& task, std::vector<ParseTask>& tasks);
   // A multipart writes its delimiter lines only around sub-parts it holds.
   bool WritesBoundaries() const;
   bool WritesEnclosedMessage() const;
+  // Hands the lines of the tree from this part down, as BuildLines lists them, to `out`.
+  void WriteTree(LineSink& out) const;
 };
 
 // Whether the delimiter lines of `boundary` begin with the delimiter of one of the `enclosing`

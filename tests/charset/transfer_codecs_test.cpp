@@ -47,6 +47,16 @@ TEST(QuotedPrintableEncode, EscapesExactlyTheBodySet) {
   }
 }
 
+TEST(QuotedPrintableEncode, IntoReusesTheBufferAndReplacesItsContent) {
+  std::string out = "a longer text that was there before";
+  QuotedPrintableEncodeInto("a=b\t ", out);
+  EXPECT_EQ(out, "a=3Db=09 ");
+  QuotedPrintableEncodeInto("\xE3", out);
+  EXPECT_EQ(out, "=E3");
+  QuotedPrintableEncodeInto("", out);
+  EXPECT_EQ(out, "");
+}
+
 TEST(QuotedPrintableEncodeStrict, AlsoEscapesHeaderSpecials) {
   EXPECT_EQ(QuotedPrintableEncodeStrict("a_b?c d"), "a=5Fb=3Fc d");
   EXPECT_EQ(QuotedPrintableEncodeStrict("\"(),/:;<=>?@[\\]_"),

@@ -31,6 +31,26 @@ TEST(StringList, TextPutsCrLfAfterEveryLine) {
   EXPECT_EQ(StringList().Text(), "");
 }
 
+TEST(StringList, WithCrLfLineBreaksIsTheTextOfTheSplitLines) {
+  for (const std::string_view text :
+       {"a\r\nb\nc\rd", "a\n\nb\r\n", "\r\n", "a\r\r\n", "", "x", "\n\r", "tail\r"}) {
+    SCOPED_TRACE(text);
+    StringList list;
+    list.SetText(text);
+    EXPECT_EQ(WithCrLfLineBreaks(text), list.Text());
+  }
+  // A zero byte is data here.
+  EXPECT_EQ(WithCrLfLineBreaks(std::string_view("a\0b\nc", 5)), std::string("a\0b\r\nc\r\n", 8));
+}
+
+TEST(FindLineBreak, FindsTheFirstCrOrLfFromAPosition) {
+  EXPECT_EQ(FindLineBreak("ab\ncd\r", 0), 2u);
+  EXPECT_EQ(FindLineBreak("ab\ncd\r", 3), 5u);
+  EXPECT_EQ(FindLineBreak("ab\ncd\r", 6), std::string_view::npos);
+  EXPECT_EQ(FindLineBreak("abc", 0), std::string_view::npos);
+  EXPECT_EQ(FindLineBreak("", 0), std::string_view::npos);
+}
+
 TEST(Trim, RemovesBlanksAndControlsButKeepsEscape) {
   EXPECT_EQ(Trim(std::string_view("\0 \t abc \r\n", 10)), "abc");
   EXPECT_EQ(Trim("\x1b$B$\"\x1b(B \r\n"), "\x1b$B$\"\x1b(B");

@@ -170,6 +170,22 @@ TEST(TMimeMess, RebuildsEverySampleIntoTheSameTree) {
   }
 }
 
+TEST(TMimeMess, BuildMessageTextIsTheTextOfTheBuiltLines) {
+  for (const char* name : kSamples) {
+    SCOPED_TRACE(name);
+    const auto mess = ParseText(SampleText(name));
+    TMimePart* mixed = mess->AddMultipart(
+        "mixed", mess->MessagePart->SubPartCount() != 0 ? mess->MessagePart.get() : nullptr);
+    mess->AddMultipart("alternative", mixed)->Epilogue.push_back("after the end");
+    mess->BuildMessage();
+    const std::string built = mess->Lines.Text();
+    const StringList lines_before = mess->Lines;
+    EXPECT_EQ(mess->BuildMessageText(), built);
+    EXPECT_EQ(mess->Lines.lines(), lines_before.lines());  // the lists are left alone
+    EXPECT_EQ(mess->MessagePart->BuildText(), mess->MessagePart->Lines.Text());
+  }
+}
+
 TEST(TMimeMess, AddMultipartWithoutParentTurnsTheRootIntoAMultipart) {
   auto mess = ParseText(SampleText("au-jis-single.eml"));
   TMimePart* mixed = mess->AddMultipart("mixed", nullptr);
