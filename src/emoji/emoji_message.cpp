@@ -1,45 +1,43 @@
 #include "emoji/emoji_message.h"
 
 #include <string>
+#include <utility>
 
 #include "charset/charset_names.h"
 
 namespace pictolumen {
-namespace {
-
-StringList SplitLines(std::string_view text) {
-  StringList lines;
-  lines.SetText(text);
-  return lines;
-}
-
-}  // namespace
-
 bool TMimeMessEmoji::IsFromCarrier() const {
   return Header->From.find(std::string("@") + kCarrierMailDomain) != std::string::npos;
 }
 
 TMimePart* TMimeMessEmoji::AddPlainTextPart(std::string_view text, TMimePart* parent) {
-  return AddPlainTextPartLines(SplitLines(text), parent);
+  return AddTextPart(LinesOf(text), parent, "plain", "Message text");
 }
 
 TMimePart* TMimeMessEmoji::AddHtmlTextPart(std::string_view text, TMimePart* parent) {
-  return AddHtmlTextPartLines(SplitLines(text), parent);
+  return AddTextPart(LinesOf(text), parent, "html", "HTML text");
+}
+
+TMimePart* TMimeMessEmoji::AddPlainTextPartText(std::string lines_text, TMimePart* parent) {
+  return AddTextPart(std::move(lines_text), parent, "plain", "Message text");
 }
 
 TMimePart* TMimeMessEmoji::AddPlainTextPartLines(const StringList& lines, TMimePart* parent) {
-  return AddTextPartLines(lines, parent, "plain", "Message text");
+  return AddTextPart(lines.Text(), parent, "plain", "Message text");
 }
 
 TMimePart* TMimeMessEmoji::AddHtmlTextPartLines(const StringList& lines, TMimePart* parent) {
-  return AddTextPartLines(lines, parent, "html", "HTML text");
+  return AddTextPart(lines.Text(), parent, "html", "HTML text");
 }
 
-TMimePart* TMimeMessEmoji::AddTextPartLines(const StringList& lines, TMimePart* parent,
-                                            std::string_view subtype,
-                                            std::string_view description) {
+std::string TMimeMessEmoji::LinesOf(std::string_view text) {
+  return WithCrLfLineBreaks(text.substr(0, text.find('\0')));
+}
+
+TMimePart* TMimeMessEmoji::AddTextPart(std::string lines_text, TMimePart* parent,
+                                       std::string_view subtype, std::string_view description) {
   TMimePart* part = NewPart(parent);
-  part->DecodedData.Write(lines.Text());
+  part->DecodedData.Assign(std::move(lines_text));
   part->SetPrimaryType("text");
   part->SubType = subtype;
   part->Description = description;

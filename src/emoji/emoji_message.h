@@ -3,6 +3,7 @@
 // and an HTML part.
 #pragma once
 
+#include <string>
 #include <string_view>
 
 #include "common/string_list.h"
@@ -26,13 +27,21 @@ class TMimeMessEmoji : public TMimeMess {
   TMimePart* AddPlainTextPart(std::string_view text, TMimePart* parent);
   TMimePart* AddHtmlTextPart(std::string_view text, TMimePart* parent);
 
+  // AddPlainTextPart from `lines_text`, whose every line is already followed by CR LF; a zero
+  // byte in it is kept as data.
+  TMimePart* AddPlainTextPartText(std::string lines_text, TMimePart* parent);
+
   // The same from lines that are already split.
   TMimePart* AddPlainTextPartLines(const StringList& lines, TMimePart* parent);
   TMimePart* AddHtmlTextPartLines(const StringList& lines, TMimePart* parent);
 
  private:
-  TMimePart* AddTextPartLines(const StringList& lines, TMimePart* parent, std::string_view subtype,
-                              std::string_view description);
+  // The text of the lines of `text` as the part holds it: up to a zero byte, every line
+  // followed by CR LF.
+  static std::string LinesOf(std::string_view text);
+  // `lines_text` is the decoded content, every line already followed by CR LF.
+  TMimePart* AddTextPart(std::string lines_text, TMimePart* parent, std::string_view subtype,
+                         std::string_view description);
 };
 
 }  // namespace pictolumen
