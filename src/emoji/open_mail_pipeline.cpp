@@ -1,7 +1,5 @@
 #include "emoji/open_mail_pipeline.h"
 
-#include <algorithm>
-
 #include "charset/charset_names.h"
 #include "common/text.h"
 #include "emoji/emoji_markup.h"
@@ -32,20 +30,6 @@ std::string DecodedIn(TMimePart& part, CharsetId form) {
   part.DecodeBody();
   part.TargetCharset = target;
   return StreamToString(part.DecodedData);
-}
-
-// The lines of `text`, split at CR LF, lone CR or lone LF; a line break at the very end adds no
-// empty line. A zero byte is data here: decoded text may hold one (quoted-printable "=00", a
-// base64 body), and the plain alternative keeps what follows it, as the page does.
-StringList SplitLinesKeepingZeroBytes(std::string_view text) {
-  StringList lines;
-  std::size_t start = 0;
-  while (start < text.size()) {
-    const std::size_t stop = std::min(text.find_first_of("\r\n", start), text.size());
-    lines.push_back(std::string(text.substr(start, stop - start)));
-    start = stop + (text.substr(stop, 2) == "\r\n" ? 2 : 1);
-  }
-  return lines;
 }
 
 // A multipart root whose type line names no boundary was cut into parts at every line that
@@ -95,12 +79,12 @@ std::string SubjectAsSent(const TMimePart& root, CharsetId form) {
   return Trim(ConvertCode(header_as_sent.Subject, jcJIS, jcSJIS));
 }
 
-// The text of the built message. The part tree and the root's lines, which hold the same text
-// once more, are released first, and the message's lines as soon as the text is made.
+// The text of the built message, made straight from the part tree, which is released as soon as
+// the text is made.
 std::string TakeSource(TMimeMess& message) {
+  std::string source = message.BuildMessageText();
   message.MessagePart->Clear();
   message.MessagePart->Lines = StringList();
-  std::string source = message.Lines.Text();
   message.Lines = StringList();
   return source;
 }
@@ -149,12 +133,12 @@ void RunOpenMailPipeline(const OpenMailHost& host) {
   TMimePart* mixed = message.AddMultipart("mixed", root.SubPartCount() != 0 ? &root : nullptr);
   TMimePart* related = message.AddMultipart("related", mixed);
   TMimePart* alternative = message.AddMultipart("alternative", related);
-  // Each new part keeps only its encoded body lines, which the new mail is built from.
-  message.AddPlainTextPartLines(SplitLinesKeepingZeroBytes(Released(body)), alternative)
-      ->DecodedData = TMemoryStream();
+  // Each new part keeps only its encoded body lines, which the new mail is built from. The
+  // plain part keeps what follows a zero byte of the body, as the page does.
+  message.AddPlainTextPartText(WithCrLfLineBreaks(Released(body)), alternative)->DecodedData =
+      TMemoryStream();
   message.AddHtmlTextPart(Released(page), alternative)->DecodedData = TMemoryStream();
 
-  message.BuildMessage();
   host.SetSource(TakeSource(message));
 }
 
