@@ -1,5 +1,8 @@
 #include "emoji/open_mail_pipeline.h"
 
+#include <algorithm>
+#include <cctype>
+
 #include "charset/charset_names.h"
 #include "common/text.h"
 #include "emoji/emoji_markup.h"
@@ -41,7 +44,14 @@ void GiveBoundary(TMimePart& root) {
     return;
   }
   root.Boundary = MakeBoundary();
-  const std::string subtype = root.SubType.empty() ? "mixed" : LowerCase(root.SubType);
+  // The subtype is kept when it is a plain name; a quote or separator in it would make the new
+  // type line unreadable.
+  const bool plain_name =
+      !root.SubType.empty() && std::all_of(root.SubType.begin(), root.SubType.end(), [](char c) {
+        return std::isalnum(static_cast<unsigned char>(c)) || c == '-' || c == '+' || c == '.' ||
+               c == '_';
+      });
+  const std::string subtype = plain_name ? LowerCase(root.SubType) : "mixed";
   const std::string line =
       "Content-Type: multipart/" + subtype + "; boundary=\"" + root.Boundary + "\"";
   for (std::size_t i = root.Headers.size(); i-- > 0;) {

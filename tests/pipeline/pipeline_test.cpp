@@ -280,6 +280,21 @@ TEST_F(PipelineBadInputTest, RootEnclosingAMessageIsLeftAsItIs) {
   }
 }
 
+// A multipart root without a boundary gets one; its type line must stay readable whatever
+// subtype the mail named, or the new frame is lost to the reader.
+TEST_F(PipelineBadInputTest, MultipartRootWithoutBoundaryGetsAReadableTypeLine) {
+  for (const char* subtype : {"alternative", "mixedte\"", "a;b", ""}) {
+    SCOPED_TRACE(subtype);
+    const auto message = Open(std::string("From: a@ezweb.ne.jp\r\nContent-Type: multipart/") +
+                              subtype + "\r\n\r\n--\r\n\r\nfirst\r\n");
+    ASSERT_NE(message, nullptr);
+    TMimePart* part = message->MessagePart.get();
+    EXPECT_FALSE(part->Boundary.empty());
+    while (part->SubPartCount() != 0) part = part->SubPartAt(part->SubPartCount() - 1);
+    EXPECT_EQ(part->Description, "HTML text");
+  }
+}
+
 TEST_F(PipelineBadInputTest, UnknownCharsetInFromAndAHugeSubject) {
   const auto unknown =
       Open("From: =?X-UNKNOWN?B?VGFybw==?= <a@ezweb.ne.jp>\r\nSubject: hi\r\n\r\nbody\r\n");
