@@ -32,11 +32,11 @@ HOST_EXPORT std::intptr_t PL_STDCALL BKA_RegisterCommand(const char* name, std::
   return id;
 }
 
-// Hands out a zero-terminated copy of the current mail; the host keeps it and frees it on the
-// next call or at exit.
+// Hands out the current mail as zero-terminated text that the host owns and keeps until the
+// mail changes or the host exits. It is the host's own buffer, not a copy: a plug-in only reads
+// it, and a large mail is not held twice.
 HOST_EXPORT char* PL_STDCALL BKA_GetSource(const char*) {
-  State().handed_out = State().current_mail;
-  return State().handed_out.data();
+  return State().current_mail.data();
 }
 
 HOST_EXPORT std::intptr_t PL_STDCALL BKA_SetSource(const char* mail_id, const char* source) {

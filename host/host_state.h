@@ -19,8 +19,8 @@ struct RegisteredCommand {
 
 struct HostState {
   std::string version = "2.75.00";
-  std::string current_mail;                // source of the mail being opened
-  std::string handed_out;                  // the copy BKA_GetSource gave last; the host owns it
+  std::string current_mail;                // source of the mail being opened; BKA_GetSource
+                                           // hands out its buffer
   std::optional<std::string> set_mail_id;  // arguments of the last BKA_SetSource
   std::string set_source;
   std::vector<RegisteredCommand> commands;

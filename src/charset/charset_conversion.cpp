@@ -293,6 +293,13 @@ std::string TranscodeCore(std::string_view text, CharsetId source, CharsetId tar
   return encoded;
 }
 
+bool TranscodeKeepsBytes(CharsetId source, CharsetId target) {
+  if (source == target) return true;
+  return UnitWidth(source) == 1 && UnitWidth(target) == 1 &&
+         UpperHalfIndex(source) == UpperHalfIndex(target) &&
+         kUpperHalfIsIdentity[UpperHalfIndex(source)] && !LoadExternalConverter();
+}
+
 std::string TranscodeText(std::string_view text, CharsetId source, CharsetId target) {
   return TranscodeCore(text, source, target, true);
 }

@@ -26,6 +26,12 @@ namespace pictolumen {
 // TranscodeText("abc", csISO_8859_1, csUCS_2LE) == "a\0b\0c\0"
 std::string TranscodeText(std::string_view text, CharsetId source, CharsetId target);
 
+// Whether TranscodeText from `source` to `target` gives every text back unchanged as things
+// stand: the same set, or, while the external converter is absent, two sets of one byte per
+// character that share a table mapping each byte to itself (Shift_JIS and ISO-2022-JP on the
+// built-in path). A caller converting many pieces asks once and skips the copies.
+bool TranscodeKeepsBytes(CharsetId source, CharsetId target);
+
 // The candidate that carries the first 1024 bytes of `text` (in `source`) best: candidates are
 // tried in ascending ordinal order, converted there and back with unmappable characters dropped;
 // the first that returns the sample exactly wins, otherwise the one that keeps the longest text

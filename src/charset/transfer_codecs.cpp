@@ -1,5 +1,9 @@
 #include "charset/transfer_codecs.h"
 
+#include <array>
+#include <cstdint>
+#include <cstring>
+
 #include "common/text.h"
 
 namespace pictolumen {
@@ -112,6 +116,24 @@ void EncodeEscapedTripletsInto(std::string_view bytes, char escape, const ByteSe
   out.resize(static_cast<std::size_t>(at - start));
 }
 
+// What each byte becomes in the quoted-printable body form: its length (1 or 3) and its bytes.
+struct EscapedByte {
+  std::uint8_t length;
+  char bytes[3];
+};
+
+constexpr auto kBodyEscapes = [] {
+  std::array<EscapedByte, 256> escapes{};
+  for (std::size_t byte = 0; byte < 256; ++byte) {
+    if (kBodyEscapeSet[byte]) {
+      escapes[byte] = {3, {'=', kHexDigits[byte >> 4], kHexDigits[byte & 15]}};
+    } else {
+      escapes[byte] = {1, {static_cast<char>(byte), 0, 0}};
+    }
+  }
+  return escapes;
+}();
+
 }  // namespace
 
 std::string EncodeEscapedTriplets(std::string_view bytes, char escape, const ByteSet& escape_set) {
@@ -193,11 +215,23 @@ std::string QuotedPrintableDecode(std::string_view text) {
 }
 
 std::string QuotedPrintableEncode(std::string_view bytes) {
-  return EncodeEscapedTriplets(bytes, '=', kBodyEscapeSet);
+  std::string out;
+  QuotedPrintableEncodeInto(bytes, out);
+  return out;
 }
 
 void QuotedPrintableEncodeInto(std::string_view bytes, std::string& out) {
-  EncodeEscapedTripletsInto(bytes, '=', kBodyEscapeSet, out);
+  // Each byte's three output bytes are copied whole from the table, and the end moves by its
+  // length; the last byte's copy may reach two bytes past the end, hence the room.
+  out.resize(3 * bytes.size() + 2);
+  char* const start = out.data();
+  char* at = start;
+  for (const char c : bytes) {
+    const EscapedByte& escaped = kBodyEscapes[static_cast<unsigned char>(c)];
+    std::memcpy(at, escaped.bytes, 3);
+    at += escaped.length;
+  }
+  out.resize(static_cast<std::size_t>(at - start));
 }
 
 std::string QuotedPrintableEncodeStrict(std::string_view bytes) {

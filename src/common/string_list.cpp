@@ -1,6 +1,7 @@
 #include "common/string_list.h"
 
 #include <algorithm>
+#include <cstring>
 
 namespace pictolumen {
 
@@ -22,7 +23,40 @@ void StringList::SetText(std::string_view text) {
   }
 }
 
+namespace {
+
+// Whether every line break of `text` is already CR LF: each LF follows a CR and there are as
+// many CRs as LFs. Searched with memchr, which is fast on long lines.
+bool OnlyCrLfBreaks(std::string_view text) {
+  const char* const begin = text.data();
+  const char* const end = begin + text.size();
+  std::size_t line_feeds = 0;
+  for (const char* at = begin;
+       (at = static_cast<const char*>(std::memchr(at, '\n', static_cast<std::size_t>(end - at))));
+       ++at) {
+    if (at == begin || at[-1] != '\r') return false;
+    ++line_feeds;
+  }
+  std::size_t returns = 0;
+  for (const char* at = begin;
+       (at = static_cast<const char*>(std::memchr(at, '\r', static_cast<std::size_t>(end - at))));
+       ++at) {
+    ++returns;
+  }
+  return returns == line_feeds;
+}
+
+}  // namespace
+
 std::string WithCrLfLineBreaks(std::string_view text) {
+  if (text.empty()) return {};
+  if (OnlyCrLfBreaks(text)) {
+    std::string out;
+    out.reserve(text.size() + 2);
+    out.append(text);
+    if (!text.ends_with("\r\n")) out.append("\r\n");
+    return out;
+  }
   std::string out;
   out.reserve(text.size() + text.size() / 32 + 2);
   std::size_t start = 0;

@@ -127,7 +127,7 @@ std::string EmojiToHtml(std::string_view text, std::string_view transfer_encodin
   }
   const EmojiIndex index(codes);
   const std::string tag_start = "<img src=\"file://" + EscapeHtml(GetCacheFolder());
-  std::vector<bool> picture_ensured(codes.size(), false);
+  std::vector<std::string> tags(codes.size());
 
   std::string html;
   html.reserve(sjis.size() + sjis.size() / 8);
@@ -157,15 +157,14 @@ std::string EmojiToHtml(std::string_view text, std::string_view transfer_encodin
         AppendEscaped(html, sjis[i + 1]);
       }
     } else {
-      html.append(tag_start);
-      html.append(EscapeHtml(numbers[row]));
-      html.append(".gif\" alt=\"");
-      html.append(EscapeHtml(names[row]));
-      html.append("\">");
-      if (!picture_ensured[row]) {
+      // The first time a row is found its picture is made sure of and its tag is made.
+      std::string& tag = tags[row];
+      if (tag.empty()) {
         EnsureEmojiImage(numbers[row]);
-        picture_ensured[row] = true;
+        tag =
+            tag_start + EscapeHtml(numbers[row]) + ".gif\" alt=\"" + EscapeHtml(names[row]) + "\">";
       }
+      html.append(tag);
     }
     i += 2;
   }

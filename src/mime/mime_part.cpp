@@ -436,8 +436,12 @@ void TMimePart::EncodeBody() {
     added.append(line);
     if (soft_break) added += '=';
   };
+  // Where the conversion keeps every byte, the pieces are not copied through it one by one.
+  const bool convert =
+      text && EncodingKind != ek7Bit &&
+      !(TranscodeKeepsBytes(TargetCharset, CharsetCode) && ByteOrderMarkFor(CharsetCode).empty());
   const auto encode_item = [&](std::string_view item) {
-    if (text && EncodingKind != ek7Bit) {
+    if (convert) {
       converted = TranscodeText(item, TargetCharset, CharsetCode);
       if (first_item) converted.insert(0, ByteOrderMarkFor(CharsetCode));
       item = converted;

@@ -61,6 +61,30 @@ TEST(TranscodeText, SetsWithoutBuiltInTableAreCopiedByteForByte) {
   EXPECT_FALSE(ExternalConverterLoaded());
 }
 
+TEST(TranscodeKeepsBytes, HoldsExactlyWhereTheConversionCopiesEveryText) {
+  ASSERT_FALSE(LoadExternalConverter()) << "no converter library may be found here";
+  EXPECT_TRUE(TranscodeKeepsBytes(csUTF_8, csUTF_8));
+  EXPECT_TRUE(TranscodeKeepsBytes(csCP932, csISO_2022_JP));
+  EXPECT_TRUE(TranscodeKeepsBytes(csSHIFT_JIS, csEUC_JP));
+  EXPECT_FALSE(TranscodeKeepsBytes(csISO_8859_1, csUTF_8));
+  EXPECT_FALSE(TranscodeKeepsBytes(csISO_8859_1, csUCS_2));
+  // Where it holds, every byte comes back; between sets of their own tables it does not.
+  std::string all(256, '\0');
+  for (int b = 0; b < 256; ++b) all[b] = static_cast<char>(b);
+  EXPECT_EQ(TranscodeText(all, csCP932, csISO_2022_JP), all);
+  for (int a = 0; a < kCharsetIdCount; ++a) {
+    for (int b = 0; b < kCharsetIdCount; ++b) {
+      const auto source = static_cast<CharsetId>(a);
+      const auto target = static_cast<CharsetId>(b);
+      if (TranscodeKeepsBytes(source, target) && !(source == target)) {
+        EXPECT_EQ(TranscodeText(all, source, target), all) << a << " " << b;
+      }
+    }
+  }
+  EXPECT_NE(TranscodeText(all, csISO_8859_1, csISO_8859_2), all);
+  EXPECT_FALSE(TranscodeKeepsBytes(csISO_8859_1, csISO_8859_2));
+}
+
 TEST(TranscodeText, WritesUnicodeFormsInTheirWidthAndByteOrder) {
   EXPECT_EQ(TranscodeText("abc", csISO_8859_1, csUCS_2), "\0a\0b\0c"s);
   EXPECT_EQ(TranscodeText("abc", csISO_8859_1, csUCS_2LE), "a\0b\0c\0"s);

@@ -93,6 +93,11 @@ TEST_F(ExternalConverter, EncodingToIso2022JpEndsInTheInitialShiftState) {
   EXPECT_EQ(hooks_.FlushCalls(), 6);  // one after each conversion call
 }
 
+TEST_F(ExternalConverter, NoSetsKeepTheirBytesWhileTheLibraryIsThere) {
+  EXPECT_FALSE(TranscodeKeepsBytes(csCP932, csISO_2022_JP));
+  EXPECT_TRUE(TranscodeKeepsBytes(csCP932, csCP932));
+}
+
 TEST_F(ExternalConverter, DecodesAndEncodesThroughTheLibrary) {
   EXPECT_EQ(TranscodeText(kJisNihon, csISO_2022_JP, csCP932), kSjisNihon);
   EXPECT_EQ(TranscodeText("a" + kJisNihon + "b", csISO_2022_JP, csUTF_8),
