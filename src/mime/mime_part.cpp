@@ -4,6 +4,7 @@
 #include <atomic>
 #include <chrono>
 #include <cstdio>
+#include <new>
 #include <random>
 
 #include "charset/charset_conversion.h"
@@ -207,8 +208,16 @@ void TMimePart::FreeSubParts() {
   while (!doomed.empty()) {
     std::unique_ptr<TMimePart> part = std::move(doomed.back());
     doomed.pop_back();
-    for (auto& sub : part->SubParts) doomed.push_back(std::move(sub));
-    part->SubParts.clear();
+    // When memory runs out while they are handed over, the rest stay with their part, which
+    // frees them the same way as it is destroyed at the end of this turn: no emptied sub-part is
+    // left behind, and no exception leaves a destructor.
+    std::vector<std::unique_ptr<TMimePart>>& subs = part->SubParts;
+    std::size_t handed = 0;
+    try {
+      for (; handed < subs.size(); ++handed) doomed.push_back(std::move(subs[handed]));
+    } catch (const std::bad_alloc&) {
+    }
+    subs.erase(subs.begin(), subs.begin() + static_cast<std::ptrdiff_t>(handed));
   }
 }
 
