@@ -1,5 +1,10 @@
 #include "jtext/csv_column.h"
 
+#include <algorithm>
+#include <array>
+#include <cstdint>
+#include <vector>
+
 #include "common/errors.h"
 #include "common/text.h"
 #include "jtext/path_helpers.h"
@@ -46,18 +51,39 @@ std::string_view QuotedField(std::string_view line, std::size_t& i, std::string&
   return field;
 }
 
+// How a plain field steps over each byte: 0 where the field ends (a blank or a comma), 2 over a
+// Shift_JIS lead byte and the byte after it, else 1.
+constexpr auto kPlainFieldStep = [] {
+  std::array<std::uint8_t, 256> step{};
+  for (int byte = 0; byte < 256; ++byte) {
+    if (byte <= 0x20 || byte == kComma) {
+      step[byte] = 0;
+    } else {
+      step[byte] = IsSjisLeadByte(static_cast<unsigned char>(byte)) ? 2 : 1;
+    }
+  }
+  return step;
+}();
+
 std::string_view PlainField(std::string_view line, std::size_t& i) {
   const std::size_t start = i;
-  while (i < line.size() && !IsBlank(line[i]) && line[i] != kComma) i = NextChar(line, i);
+  const char* const bytes = line.data();
+  std::size_t end = i;
+  while (end < line.size()) {
+    const std::uint8_t step = kPlainFieldStep[static_cast<unsigned char>(bytes[end])];
+    if (step == 0) break;
+    end += step;
+  }
+  // A lead byte at the very end is a character of its own.
+  i = std::min(end, line.size());
   return line.substr(start, i - start);
 }
 
-// Hands the fields of `line`, split as SplitCsvLine describes, one after the other to `take`
-// until it returns false. A field is valid only during its call.
+// Hands the fields of `line`, which holds no zero byte, split as SplitCsvLine describes, one
+// after the other to `take` until it returns false. A field is valid only during its call;
+// `quoted` holds a quoted one.
 template <typename Take>
-void ForEachCsvField(std::string_view line, Take&& take) {
-  line = line.substr(0, line.find('\0'));
-  std::string quoted;
+void ForEachCsvField(std::string_view line, std::string& quoted, Take&& take) {
   std::size_t i = SkipBlanks(line, 0);
   while (i < line.size()) {
     if (!take(line[i] == kQuote ? QuotedField(line, i, quoted) : PlainField(line, i))) return;
@@ -73,7 +99,8 @@ void ForEachCsvField(std::string_view line, Take&& take) {
 
 StringList SplitCsvLine(std::string_view line) {
   StringList fields;
-  ForEachCsvField(line, [&](std::string_view field) {
+  std::string quoted;
+  ForEachCsvField(line.substr(0, line.find('\0')), quoted, [&](std::string_view field) {
     fields.push_back(std::string(field));
     return true;
   });
@@ -82,7 +109,11 @@ StringList SplitCsvLine(std::string_view line) {
 
 void ReadCsvColumn(StringList& destination, const std::string& file_name, int column) {
   const std::string text = ReadFileText(file_name);
+  // A zero byte, which ends a line, is looked for once in the whole file.
+  const bool has_zero_byte = text.find('\0') != std::string::npos;
+  std::vector<std::string>& lines = destination.lines();
   std::string without_cr;
+  std::string quoted;
   const auto take_line = [&](std::string_view line) {
     // A CR is no part of a line, whether it ends one before LF or stands alone.
     if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
@@ -93,12 +124,13 @@ void ReadCsvColumn(StringList& destination, const std::string& file_name, int co
       }
       line = without_cr;
     }
+    if (has_zero_byte) line = line.substr(0, line.find('\0'));
     int index = 0;
     bool found = false;
     if (column >= 0) {
-      ForEachCsvField(line, [&](std::string_view field) {
+      ForEachCsvField(line, quoted, [&](std::string_view field) {
         if (index++ < column) return true;
-        destination.push_back(std::string(field));
+        lines.emplace_back(field);
         found = true;
         return false;
       });
