@@ -355,7 +355,9 @@ void TMimePart::ParsePartHeader() {
           FileName = HeaderParameter(line, "name");
           break;
         case pkMultipart:
-          Boundary = HeaderParameter(line, "Boundary");
+          // A delimiter line is compared without its trailing blanks, so a boundary that
+          // ends in one (or in another control byte) could never be found.
+          Boundary = std::string(WithoutTrailingBlanks(HeaderParameter(line, "Boundary")));
           break;
         case pkBinary:
           FileName = HeaderParameter(line, "name");

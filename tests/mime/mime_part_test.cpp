@@ -241,6 +241,20 @@ TEST(ParseLines, AMultipartWhoseBoundaryTheEnclosingPartClaimsStaysBody) {
   EXPECT_EQ(again->SubPartCount(), 3);
 }
 
+// Delimiter lines are compared without trailing blanks and control bytes; a boundary that ends
+// in one must be read without it, or no delimiter line is ever found and a part added to the
+// tree is read back as preamble.
+TEST(ParseLines, ABoundaryIsReadWithoutTrailingBlanks) {
+  for (const std::string end : {" ", "\x04", "\t "}) {
+    SCOPED_TRACE(end);
+    auto root = Parse({"Content-Type: multipart/mixed; boundary=\"b" + end + "\"", "", "--b",
+                       "", "first", "--b" + end, "", "second", "--b--"});
+    EXPECT_EQ(root->Boundary, "b");
+    ASSERT_EQ(root->SubPartCount(), 2);
+    EXPECT_EQ(root->SubPartAt(1)->Body.lines(), Lines{"second"});
+  }
+}
+
 TEST(DecodeBody, TransferDecodesThenConvertsText) {
   auto qp = Parse({"Content-Type: text/plain; charset=iso-8859-1",
                    "Content-Transfer-Encoding: quoted-printable", "",
