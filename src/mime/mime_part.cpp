@@ -5,7 +5,6 @@
 #include <chrono>
 #include <cstdio>
 #include <new>
-#include <random>
 
 #include "charset/charset_conversion.h"
 #include "charset/mail_date.h"
@@ -403,10 +402,11 @@ void TMimePart::DecodeBody() {
       decoded = Body.Text();
       break;
   }
-  if (PrimaryKind == pkText && !(UpperCase(SubType) == "HTML" && HtmlNamesItsCharset(Body))) {
+  if (PrimaryKind == pkText && !(UpperCase(SubType) == "HTML" && HtmlNamesItsCharset(Body)) &&
+      !TranscodeKeepsBytes(CharsetCode, TargetCharset)) {
     decoded = TranscodeText(decoded, CharsetCode, TargetCharset);
   }
-  DecodedData.Write(decoded);
+  DecodedData.Assign(std::move(decoded));
   DecodedData.Seek(0);
 }
 
@@ -432,6 +432,7 @@ void TMimePart::EncodeBody() {
       converted = ByteOrderMarkFor(CharsetCode) + TranscodeText(data, TargetCharset, CharsetCode);
       bytes = converted;
     }
+    Body.lines().reserve(bytes.size() / kBase64LineBytes + 1);
     for (std::size_t at = 0; at < bytes.size(); at += kBase64LineBytes) {
       Body.push_back(Base64Encode(bytes.substr(at, kBase64LineBytes)));
     }
@@ -466,6 +467,11 @@ void TMimePart::EncodeBody() {
     }
   };
   if (text) {
+    // Room for as many lines as the escaped text could fill; room never written costs nothing.
+    if (EncodingKind == ekQuotedPrintable) {
+      Body.lines().reserve(
+          3 * data.size() / static_cast<std::size_t>(std::max(MaxLineLength - 1, 3)) + 1);
+    }
     ForEachLine(data, encode_item);
   } else {
     encode_item(data);
@@ -644,12 +650,17 @@ std::string MakeBoundary() {
       tick = previous + 1;
     }
   } while (!last_made.compare_exchange_weak(last, kMade | tick));
-  const auto clock = std::chrono::steady_clock::now().time_since_epoch().count();
-  std::mt19937 generator(static_cast<std::uint32_t>(clock) ^ tick);
-  std::uniform_int_distribution<std::uint32_t> draw(0, 2147483646);
+  // The random part: the fine clock and the tick mixed (the finalizer of splitmix64), taken
+  // from 0 to 2147483646; one number needs no generator state set up.
+  auto mixed =
+      static_cast<std::uint64_t>(std::chrono::steady_clock::now().time_since_epoch().count()) ^
+      (std::uint64_t{tick} << 32);
+  mixed = (mixed ^ (mixed >> 30)) * 0xBF58476D1CE4E5B9u;
+  mixed = (mixed ^ (mixed >> 27)) * 0x94D049BB133111EBu;
+  mixed ^= mixed >> 31;
   char text[40];
   std::snprintf(text, sizeof text, "%08X_%08X_Pictolumen_boundary", static_cast<unsigned>(tick),
-                static_cast<unsigned>(draw(generator)));
+                static_cast<unsigned>(mixed % 2147483647u));
   return text;
 }
 
