@@ -133,10 +133,22 @@ std::string EmojiToHtml(std::string_view text, std::string_view transfer_encodin
   html.reserve(sjis.size() + sjis.size() / 8);
   std::size_t i = 0;
   while (i < sjis.size()) {
-    // A run of bytes that stand for themselves is copied in one go.
+    // A run of bytes that stand for themselves, and of two-byte characters that are no emoji
+    // and need no escape, is copied in one go.
     std::size_t run_end = i;
-    while (run_end < sjis.size() && kPlainByte[static_cast<unsigned char>(sjis[run_end])]) {
-      ++run_end;
+    while (run_end < sjis.size()) {
+      const auto byte = static_cast<unsigned char>(sjis[run_end]);
+      if (kPlainByte[byte]) {
+        ++run_end;
+        continue;
+      }
+      if (!IsSjisLeadByte(byte) || run_end + 1 == sjis.size()) break;
+      const auto next = static_cast<unsigned char>(sjis[run_end + 1]);
+      if (!(kPlainByte[next] || IsSjisLeadByte(next)) ||
+          index.Find(byte, next) != EmojiIndex::kNone) {
+        break;
+      }
+      run_end += 2;
     }
     html.append(sjis, i, run_end - i);
     i = run_end;
