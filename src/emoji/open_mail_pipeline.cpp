@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cctype>
 
+#include "charset/charset_conversion.h"
 #include "charset/charset_names.h"
 #include "common/text.h"
 #include "emoji/emoji_markup.h"
@@ -123,7 +124,11 @@ void RunOpenMailPipeline(const OpenMailHost& host) {
   if (root.PrimaryKind == pkMessage && root.SubPartCount() != 0) return;
   const CharsetId form = EmojiTextForm(root);
   std::string page_text = DecodedIn(root, form);
-  root.DecodeBody();
+  // Where neither reading converts a byte, the content decoded for the page is the body too.
+  if (!(TranscodeKeepsBytes(root.CharsetCode, form) &&
+        TranscodeKeepsBytes(root.CharsetCode, root.TargetCharset))) {
+    root.DecodeBody();
+  }
   message.Header->ReadHeaders(root.Headers);
 
   // The subject, read in the JIS form of its encoded words, goes to the page and to the new
