@@ -30,21 +30,23 @@ bool HostVersionPredatesSetStatus(std::string_view version) {
 
 bool THostApi::BindHostFunctions() {
   if (HostModule) return true;
-  HostModule = platform::MainModuleHandle();
-  bool bound = IsValidModule(HostModule);
+  // The module is kept only once every function is bound, so that a failure on the way, an
+  // exception included, leaves the binding undone and a later call tries again.
+  const auto module = platform::MainModuleHandle();
+  bool bound = IsValidModule(module);
   for (std::size_t i = 0; bound && i < kHostFunctionNames.size(); ++i) {
     if (i == kHostSetStatus) continue;
-    functions_[i] = platform::ModuleSymbol(HostModule, std::string("BKA_") + kHostFunctionNames[i]);
+    functions_[i] = platform::ModuleSymbol(module, std::string("BKA_") + kHostFunctionNames[i]);
     bound = functions_[i] != nullptr;
   }
   if (bound) {
-    functions_[kHostSetStatus] = platform::ModuleSymbol(
-        HostModule, std::string("BKA_") + kHostFunctionNames[kHostSetStatus]);
+    functions_[kHostSetStatus] =
+        platform::ModuleSymbol(module, std::string("BKA_") + kHostFunctionNames[kHostSetStatus]);
     const char* version = GetVersion();
     bound = functions_[kHostSetStatus] != nullptr ||
             HostVersionPredatesSetStatus(version ? version : "");
   }
-  if (!bound) HostModule = nullptr;
+  if (bound) HostModule = module;
   return bound;
 }
 

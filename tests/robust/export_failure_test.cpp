@@ -13,6 +13,7 @@
 #include <filesystem>
 #include <functional>
 #include <iostream>
+#include <new>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -233,6 +234,27 @@ class ExportFailures : public ::testing::Test {
   std::string settings_file_;
   std::string simple_skin_;
 };
+
+// Binding the host's functions when memory runs out on the way leaves nothing half bound: the
+// module is not kept, so a later call binds again instead of answering true with functions
+// missing.
+TEST_F(ExportFailures, ABindingCutShortIsUndoneAndDoneAgainLater) {
+  THostApi api;
+  const SweepResult sweep = SweepAllocationFailures([&] { api = THostApi(); },
+                                                    [&] {
+                                                      try {
+                                                        api.BindHostFunctions();
+                                                      } catch (const std::bad_alloc&) {
+                                                      }
+                                                    },
+                                                    [&](long n, bool failed) {
+                                                      if (!failed) return;
+                                                      EXPECT_EQ(api.HostModule, nullptr) << n;
+                                                      EXPECT_TRUE(api.BindHostFunctions()) << n;
+                                                      EXPECT_NE(api.GetVersion(), nullptr) << n;
+                                                    });
+  EXPECT_GE(sweep.runs, 2);
+}
 
 TEST_F(ExportFailures, StartUpFailsCleanlyOrBindsTheHost) {
   PluginExitProc();
