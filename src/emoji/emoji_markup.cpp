@@ -4,7 +4,6 @@
 #include <cstdint>
 #include <vector>
 
-#include "common/errors.h"
 #include "common/string_list.h"
 #include "common/text.h"
 #include "emoji/emoji_cache.h"
@@ -117,14 +116,9 @@ std::string EmojiToHtml(std::string_view text, std::string_view transfer_encodin
   StringList codes;
   StringList names;
   StringList numbers;
-  ReadCsvColumn(codes, table, 2);
-  ReadCsvColumn(names, table, 1);
-  ReadCsvColumn(numbers, table, 0);
-  // Each column is a pass of its own over the file; a file replaced in between would leave lists
-  // that do not line up, and a row of one would name an entry the others lack.
-  if (names.size() != codes.size() || numbers.size() != codes.size()) {
-    throw Error("The emoji table " + table + " changed while it was read");
-  }
+  // The table is read anew at every conversion, once for its three columns, so that the lists
+  // line up row by row.
+  ReadCsvColumns(table, {{2, &codes}, {1, &names}, {0, &numbers}});
   const EmojiIndex index(codes);
   const std::string tag_start = "<img src=\"file://" + EscapeHtml(GetCacheFolder());
   std::vector<std::string> tags(codes.size());

@@ -20,8 +20,7 @@ std::string EscapeHtml(std::string_view text);
 // second byte of a two-byte character included; a lead byte at the very end is kept as it is.
 // Lead bytes are those of Shift_JIS, 0x81-0x9F and 0xE0-0xFC. The table is read from its cache
 // file at every call; the first row of a code wins. Raises the errors of ExtractEmojiTable,
-// EnsureEmojiImage and ReadCsvColumn (ListIndexError for a row with fewer than three fields), and
-// Error when the table file changes between the reads of its columns.
+// EnsureEmojiImage and ReadCsvColumns (ListIndexError for a row with fewer than three fields).
 // EmojiToHtml("\x1b$Bu:\x1b(B<b>", "7bit") ==
 //   "<img src=\"file:///tmp/_AE.tmp/1.gif\" alt=\"\x81\x49\">&lt;b&gt;"   (natively)
 std::string EmojiToHtml(std::string_view text, std::string_view transfer_encoding);

@@ -108,10 +108,16 @@ StringList SplitCsvLine(std::string_view line) {
 }
 
 void ReadCsvColumn(StringList& destination, const std::string& file_name, int column) {
+  ReadCsvColumns(file_name, {{column, &destination}});
+}
+
+void ReadCsvColumns(const std::string& file_name, const std::vector<CsvColumnTarget>& columns) {
   const std::string text = ReadFileText(file_name);
+  int last_column = -1;
+  for (const CsvColumnTarget& target : columns) last_column = std::max(last_column, target.column);
   // A zero byte, which ends a line, is looked for once in the whole file.
   const bool has_zero_byte = text.find('\0') != std::string::npos;
-  std::vector<std::string>& lines = destination.lines();
+  std::vector<bool> found(columns.size());
   std::string without_cr;
   std::string quoted;
   const auto take_line = [&](std::string_view line) {
@@ -125,17 +131,23 @@ void ReadCsvColumn(StringList& destination, const std::string& file_name, int co
       line = without_cr;
     }
     if (has_zero_byte) line = line.substr(0, line.find('\0'));
+    std::fill(found.begin(), found.end(), false);
     int index = 0;
-    bool found = false;
-    if (column >= 0) {
-      ForEachCsvField(line, quoted, [&](std::string_view field) {
-        if (index++ < column) return true;
-        lines.emplace_back(field);
-        found = true;
-        return false;
-      });
+    ForEachCsvField(line, quoted, [&](std::string_view field) {
+      for (std::size_t k = 0; k < columns.size(); ++k) {
+        if (columns[k].column == index) {
+          columns[k].destination->lines().emplace_back(field);
+          found[k] = true;
+        }
+      }
+      return index++ < last_column;
+    });
+    for (std::size_t k = 0; k < columns.size(); ++k) {
+      if (!found[k]) {
+        throw ListIndexError("List index out of bounds (" + std::to_string(columns[k].column) +
+                             ")");
+      }
     }
-    if (!found) throw ListIndexError("List index out of bounds (" + std::to_string(column) + ")");
   };
   const std::string_view all = text;
   std::size_t start = 0;

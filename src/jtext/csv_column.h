@@ -3,6 +3,7 @@
 
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "common/string_list.h"
 
@@ -15,6 +16,19 @@ namespace pictolumen {
 // ListIndexError naming the column when a line has too few fields (the lines before it stay
 // appended). For the line 1,!,EB59 column 2 gives EB59, column 0 gives 1.
 void ReadCsvColumn(StringList& destination, const std::string& file_name, int column);
+
+// One column to read and the list its values are appended to.
+struct CsvColumnTarget {
+  int column;
+  StringList* destination;
+};
+
+// ReadCsvColumn for several columns of one file, which is read once: field `column` of every line
+// is appended to its `destination`. A line that lacks one of the columns raises ListIndexError
+// naming the first of them in `columns` that it lacks; what the lines before it gave stays
+// appended, and that line's fields of the other columns may be appended too. Reading the
+// columns 2, 1 and 0 of "1,!,EB59" appends EB59, ! and 1.
+void ReadCsvColumns(const std::string& file_name, const std::vector<CsvColumnTarget>& columns);
 
 // The fields of one line. Bytes 0x01-0x20 around fields are skipped and a 0x00 byte ends the
 // line. A field starting with a double quote runs to the next single double quote (a doubled

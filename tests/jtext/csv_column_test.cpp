@@ -72,6 +72,35 @@ TEST_F(CsvFile, ReadsOneColumnOfEveryLine) {
   EXPECT_TRUE(none.empty());
 }
 
+TEST_F(CsvFile, ReadsSeveralColumnsInOnePassAsOneEach) {
+  const std::string content =
+      "1,\x81\x49,EB59\r\n \"3\" , \"q,\"\"\" ,EB5B\r\n4,a\rb,EB5C\nx,y,z,w";
+  const std::string path = Write(content);
+  StringList codes({"kept"}), names, numbers;
+  ReadCsvColumns(path, {{2, &codes}, {1, &names}, {0, &numbers}});
+  for (const auto& [column, list] : {std::pair{2, &codes}, {1, &names}, {0, &numbers}}) {
+    StringList alone;
+    if (column == 2) alone.push_back("kept");
+    ReadCsvColumn(alone, path, column);
+    EXPECT_EQ(list->lines(), alone.lines()) << column;
+  }
+  EXPECT_EQ(names.lines(), (Strings{"\x81\x49", "q,\"", "ab", "y"}));
+
+  // A short line names the first column of the list that it lacks; the lines before it stay.
+  StringList a, b;
+  try {
+    ReadCsvColumns(Write("1,a,EB59\r\n2,b\r\n"), {{2, &a}, {0, &b}});
+    FAIL() << "no error for a short line";
+  } catch (const ListIndexError& error) {
+    EXPECT_NE(std::string(error.what()).find("(2)"), std::string::npos) << error.what();
+  }
+  EXPECT_EQ(a.lines(), Strings{"EB59"});
+  EXPECT_EQ(b.lines().front(), "1");
+  StringList c;
+  EXPECT_THROW(ReadCsvColumns(folder_ / "missing.csv", {{0, &c}}), IoError);
+  EXPECT_TRUE(c.empty());
+}
+
 TEST_F(CsvFile, ReportsMissingFilesAndShortLines) {
   StringList list({"kept"});
   try {
