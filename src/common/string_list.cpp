@@ -8,6 +8,11 @@ namespace pictolumen {
 void StringList::SetText(std::string_view text) {
   lines_.clear();
   const std::size_t end = std::min(text.find('\0'), text.size());
+  // Room for every line at once: there are at most as many as line breaks, plus one.
+  const std::string_view kept = text.substr(0, end);
+  lines_.reserve(static_cast<std::size_t>(std::count(kept.begin(), kept.end(), '\n') +
+                                          std::count(kept.begin(), kept.end(), '\r')) +
+                 1);
   std::size_t start = 0;
   while (start < end) {
     std::size_t stop = start;

@@ -327,6 +327,7 @@ void TMimePart::ParseRange(StringList& lines, const ParseTask& task,
   // Everything else, also the text after a multipart's closing boundary and all lines of a
   // multipart or message at the nesting limit or whose boundary an enclosing part claims, is
   // body.
+  if (i < end) Body.lines().reserve(Body.size() + (end - i));
   for (; i < end; ++i) Body.push_back(std::move(lines[i]));
 }
 
