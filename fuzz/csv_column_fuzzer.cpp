@@ -1,11 +1,8 @@
 // Reading one column of a table file: the file is any text, the column is chosen by the first
 // byte. Either every line gives its field, the same as splitting the line alone gives, or the
 // read stops with ListIndexError at the first line that is too short, keeping the lines before.
-#include <stdlib.h>
-
 #include <cstddef>
 #include <cstdint>
-#include <filesystem>
 #include <string>
 #include <string_view>
 
@@ -14,6 +11,7 @@
 #include "fuzz_check.h"
 #include "jtext/csv_column.h"
 #include "platform/platform.h"
+#include "scratch_folder.h"
 
 using namespace pictolumen;
 
@@ -43,13 +41,8 @@ StringList TableLines(std::string_view text) {
 }  // namespace
 
 extern "C" int LLVMFuzzerInitialize(int*, char***) {
-  char folder[] = "/tmp/pictolumen-fuzz-XXXXXX";
-  if (mkdtemp(folder) == nullptr) return 1;
-  TableFile() = std::string(folder) + "/EMOJI_7BIT.csv";
-  std::atexit([] {
-    std::error_code ignored;
-    std::filesystem::remove_all(std::filesystem::path(TableFile()).parent_path(), ignored);
-  });
+  if (fuzz::ScratchFolder().empty()) return 1;
+  TableFile() = fuzz::ScratchFolder() + "/EMOJI_7BIT.csv";
   return 0;
 }
 

@@ -4,22 +4,17 @@
 
 #include <cstddef>
 #include <cstdint>
-#include <filesystem>
 #include <string>
 #include <string_view>
 
 #include "emoji/emoji_cache.h"
 #include "emoji/emoji_markup.h"
 #include "fuzz_check.h"
+#include "scratch_folder.h"
 
 using namespace pictolumen;
 
 namespace {
-
-std::string& CacheRoot() {
-  static std::string root;
-  return root;
-}
 
 std::string& TagStart() {
   static std::string start;
@@ -81,14 +76,8 @@ void CheckHtml(std::string_view html) {
 }  // namespace
 
 extern "C" int LLVMFuzzerInitialize(int*, char***) {
-  char folder[] = "/tmp/pictolumen-fuzz-XXXXXX";
-  if (mkdtemp(folder) == nullptr) return 1;
-  setenv("TMPDIR", folder, 1);
-  CacheRoot() = folder;
-  std::atexit([] {
-    std::error_code ignored;
-    std::filesystem::remove_all(CacheRoot(), ignored);
-  });
+  if (fuzz::ScratchFolder().empty()) return 1;
+  setenv("TMPDIR", fuzz::ScratchFolder().c_str(), 1);
   TagStart() = "<img src=\"file://" + EscapeHtml(GetCacheFolder());
   return 0;
 }

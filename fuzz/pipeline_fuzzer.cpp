@@ -20,16 +20,12 @@
 #include "fuzz_check.h"
 #include "mime/mime_mess.h"
 #include "platform/platform.h"
+#include "scratch_folder.h"
 #include "settings/ini_settings.h"
 
 using namespace pictolumen;
 
 namespace {
-
-std::string& CacheRoot() {
-  static std::string root;
-  return root;
-}
 
 // The HTML alternative of a rewritten mail: the last sub-part of the chain of last sub-parts.
 std::string HtmlOf(TMimeMess& message) {
@@ -58,14 +54,8 @@ void CheckPictures(std::string_view html, std::string_view cache) {
 }  // namespace
 
 extern "C" int LLVMFuzzerInitialize(int*, char***) {
-  char folder[] = "/tmp/pictolumen-fuzz-XXXXXX";
-  if (mkdtemp(folder) == nullptr) return 1;
-  setenv("TMPDIR", folder, 1);
-  CacheRoot() = folder;
-  std::atexit([] {
-    std::error_code ignored;
-    std::filesystem::remove_all(CacheRoot(), ignored);
-  });
+  if (fuzz::ScratchFolder().empty()) return 1;
+  setenv("TMPDIR", fuzz::ScratchFolder().c_str(), 1);
   std::filesystem::remove(SettingsFilePath());
   std::filesystem::create_directories(GetSkinFolder());
   platform::WriteWholeFile(GetSkinFolder() + kDefaultSkin + ".html",
