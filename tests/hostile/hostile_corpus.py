@@ -11,6 +11,10 @@ import argparse
 import base64
 import dataclasses
 import pathlib
+import sys
+
+sys.path.insert(0, str(pathlib.Path(__file__).resolve().parents[1] / "support"))
+from jis_text import jis_to_sjis  # noqa: E402
 
 CRLF = b"\r\n"
 ESC = b"\x1b"
@@ -74,27 +78,6 @@ def jis_headers(subject_word, content_type=b'text/plain; charset="ISO-2022-JP"',
     return [SENDER, b"To: reader@example.com", b"Subject: " + subject_word,
             b"Date: Tue, 08 Dec 2026 18:03:10 +0900", b"MIME-Version: 1.0",
             b"Content-Type: " + content_type, b"Content-Transfer-Encoding: " + encoding]
-
-
-def jis_to_sjis(data):
-    """7-bit JIS to Shift_JIS by the row/cell arithmetic (the carrier's rows included)."""
-    out, i, double = bytearray(), 0, False
-    while i < len(data):
-        if data[i] == 0x1B:
-            if i + 1 < len(data):
-                double = data[i + 1] == 0x24
-            i += 3
-            continue
-        if not double or i + 1 >= len(data):
-            out.append(data[i])
-            i += 1
-            continue
-        j1, j2 = data[i], data[i + 1]
-        s1 = ((j1 + 1) >> 1) + (0x70 if j1 <= 0x5E else 0xB0)
-        s2 = j2 + 0x7E if j1 % 2 == 0 else j2 + (0x1F if j2 <= 0x5F else 0x20)
-        out += bytes([s1 & 0xFF, s2 & 0xFF])
-        i += 2
-    return bytes(out)
 
 
 def quoted_printable_decode(text):

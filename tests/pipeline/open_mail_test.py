@@ -23,6 +23,9 @@ import sys
 import tempfile
 import unittest
 
+sys.path.insert(0, str(pathlib.Path(__file__).resolve().parents[1] / "support"))
+from jis_text import jis_to_sjis  # noqa: E402
+
 ARGS = None
 
 
@@ -38,34 +41,6 @@ def load_emoji_table():
         by_sjis[bytes.fromhex(sjis)] = int(number)
         names[int(number)] = name.encode("cp932")
     return by_jis, by_sjis, names
-
-
-def jis_to_sjis(data):
-    """JIS (ISO-2022-JP) to Shift_JIS by the standard row/cell arithmetic, rows beyond JIS X 0208
-    included, as the carrier's emoji need."""
-    out, i, double = bytearray(), 0, False
-    while i < len(data):
-        if data[i] == 0x1B:
-            if i + 1 < len(data):
-                double = data[i + 1] == 0x24
-            i += 3
-            continue
-        if not double:
-            out.append(data[i])
-            i += 1
-            continue
-        if i + 1 >= len(data):
-            out.append(data[i])
-            break
-        j1, j2 = data[i], data[i + 1]
-        s1 = ((j1 + 1) >> 1) + (0x70 if j1 <= 0x5E else 0xB0)
-        if j1 % 2 == 0:
-            s2 = j2 + 0x7E
-        else:
-            s2 = j2 + (0x1F if j2 <= 0x5F else 0x20)
-        out += bytes([s1 & 0xFF, s2 & 0xFF])
-        i += 2
-    return bytes(out)
 
 
 def emoji_in_sjis(text, by_sjis_key):
