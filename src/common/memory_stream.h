@@ -38,6 +38,19 @@ class TMemoryStream {
     position_ = 0;
   }
 
+  // The whole content, taken over without a copy; the stream is left empty, its position 0.
+  std::string Take() {
+    position_ = 0;
+    return std::exchange(data_, std::string());
+  }
+
+  // Empties the buffer and gives its storage back, which Clear (and assigning an empty stream)
+  // keeps for the next content.
+  void Release() {
+    std::string().swap(data_);
+    position_ = 0;
+  }
+
   std::size_t Size() const { return data_.size(); }
   std::size_t Position() const { return position_; }
   // Moves the position to `position`, at most to the end.

@@ -8,11 +8,12 @@ namespace pictolumen {
 void StringList::SetText(std::string_view text) {
   lines_.clear();
   const std::size_t end = std::min(text.find('\0'), text.size());
-  // Room for every line at once: there are at most as many as line breaks, plus one.
-  const std::string_view kept = text.substr(0, end);
-  lines_.reserve(static_cast<std::size_t>(std::count(kept.begin(), kept.end(), '\n') +
-                                          std::count(kept.begin(), kept.end(), '\r')) +
-                 1);
+  // Room for every line at once: one per line break (CR LF, lone CR or lone LF), plus one.
+  std::size_t breaks = 0;
+  for (std::size_t k = 0; k < end; ++k) {
+    if (text[k] == '\n' || (text[k] == '\r' && (k + 1 == end || text[k + 1] != '\n'))) ++breaks;
+  }
+  lines_.reserve(breaks + 1);
   std::size_t start = 0;
   while (start < end) {
     std::size_t stop = start;

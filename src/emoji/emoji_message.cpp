@@ -22,6 +22,10 @@ TMimePart* TMimeMessEmoji::AddPlainTextPartText(std::string lines_text, TMimePar
   return AddTextPart(std::move(lines_text), parent, "plain", "Message text");
 }
 
+TMimePart* TMimeMessEmoji::AddHtmlTextPartText(std::string lines_text, TMimePart* parent) {
+  return AddTextPart(std::move(lines_text), parent, "html", "HTML text");
+}
+
 TMimePart* TMimeMessEmoji::AddPlainTextPartLines(const StringList& lines, TMimePart* parent) {
   return AddTextPart(lines.Text(), parent, "plain", "Message text");
 }

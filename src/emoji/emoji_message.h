@@ -27,18 +27,20 @@ class TMimeMessEmoji : public TMimeMess {
   TMimePart* AddPlainTextPart(std::string_view text, TMimePart* parent);
   TMimePart* AddHtmlTextPart(std::string_view text, TMimePart* parent);
 
-  // AddPlainTextPart from `lines_text`, whose every line is already followed by CR LF; a zero
-  // byte in it is kept as data.
+  // AddPlainTextPart and AddHtmlTextPart from `lines_text`, whose every line is already
+  // followed by CR LF; a zero byte in it is kept as data. The text is taken over, not copied.
   TMimePart* AddPlainTextPartText(std::string lines_text, TMimePart* parent);
+  TMimePart* AddHtmlTextPartText(std::string lines_text, TMimePart* parent);
+
+  // The text of the lines of `text` as AddPlainTextPart and AddHtmlTextPart hold it: up to a
+  // zero byte, every line followed by CR LF.  LinesOf("a\nb") == "a\r\nb\r\n"
+  static std::string LinesOf(std::string_view text);
 
   // The same from lines that are already split.
   TMimePart* AddPlainTextPartLines(const StringList& lines, TMimePart* parent);
   TMimePart* AddHtmlTextPartLines(const StringList& lines, TMimePart* parent);
 
  private:
-  // The text of the lines of `text` as the part holds it: up to a zero byte, every line
-  // followed by CR LF.
-  static std::string LinesOf(std::string_view text);
   // `lines_text` is the decoded content, every line already followed by CR LF.
   TMimePart* AddTextPart(std::string lines_text, TMimePart* parent, std::string_view subtype,
                          std::string_view description);

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <utility>
 
 #include "charset/charset_conversion.h"
 #include "charset/charset_names.h"
@@ -33,7 +34,7 @@ std::string DecodedIn(TMimePart& part, CharsetId form) {
   part.TargetCharset = form;
   part.DecodeBody();
   part.TargetCharset = target;
-  return StreamToString(part.DecodedData);
+  return part.DecodedData.Take();
 }
 
 // A multipart root whose type line names no boundary was cut into parts at every line that
@@ -68,17 +69,9 @@ void GiveBoundary(TMimePart& root) {
 // each form of its text, as the lines of the new mail. Each copy is released as soon as the
 // next step no longer needs it, so that the peak stays a small multiple of the mail's size.
 
-// The message's source lines, once they are parsed: the new mail replaces them.
-void ReleaseSourceLines(TMimeMess& message) {
-  message.Lines = StringList();
-  message.MessagePart->Lines = StringList();
-}
-
 // The content of `text`, which is left empty and without its storage.
 std::string Released(std::string& text) {
-  std::string taken = std::move(text);
-  text = std::string();
-  return taken;
+  return std::exchange(text, std::string());
 }
 
 // The subject as the mail carries it, read from the root part's header in the character set
@@ -113,9 +106,8 @@ void RunOpenMailPipeline(const OpenMailHost& host) {
 
   TMimeMessEmoji message;
   message.Lines.SetText(host.GetSource());
-  message.ParseMessage();
+  message.ParseMessageTakingLines();
   if (!message.IsFromCarrier()) return;
-  ReleaseSourceLines(message);
 
   TMimePart& root = *message.MessagePart;
   // A root that encloses a message has room for that one part only: a frame added beside it
@@ -125,9 +117,13 @@ void RunOpenMailPipeline(const OpenMailHost& host) {
   const CharsetId form = EmojiTextForm(root);
   std::string page_text = DecodedIn(root, form);
   // Where neither reading converts a byte, the content decoded for the page is the body too.
-  if (!(TranscodeKeepsBytes(root.CharsetCode, form) &&
-        TranscodeKeepsBytes(root.CharsetCode, root.TargetCharset))) {
+  std::string body;
+  if (TranscodeKeepsBytes(root.CharsetCode, form) &&
+      TranscodeKeepsBytes(root.CharsetCode, root.TargetCharset)) {
+    body = page_text;
+  } else {
     root.DecodeBody();
+    body = root.DecodedData.Take();
   }
   message.Header->ReadHeaders(root.Headers);
 
@@ -136,8 +132,6 @@ void RunOpenMailPipeline(const OpenMailHost& host) {
   const std::string subject = SubjectAsSent(root, form);
   message.Header->Subject = subject;
 
-  std::string body = StreamToString(root.DecodedData);
-  root.DecodedData = TMemoryStream();
   const std::string transfer_encoding = root.TransferEncoding;
   std::string page = BuildHtmlPage(EmojiToHtml(Released(page_text), transfer_encoding), subject,
                                    transfer_encoding);
@@ -150,9 +144,10 @@ void RunOpenMailPipeline(const OpenMailHost& host) {
   TMimePart* alternative = message.AddMultipart("alternative", related);
   // Each new part keeps only its encoded body lines, which the new mail is built from. The
   // plain part keeps what follows a zero byte of the body, as the page does.
-  message.AddPlainTextPartText(WithCrLfLineBreaks(Released(body)), alternative)->DecodedData =
-      TMemoryStream();
-  message.AddHtmlTextPart(Released(page), alternative)->DecodedData = TMemoryStream();
+  std::string body_lines = WithCrLfLineBreaks(Released(body));
+  message.AddPlainTextPartText(std::move(body_lines), alternative)->DecodedData.Release();
+  std::string page_lines = TMimeMessEmoji::LinesOf(Released(page));
+  message.AddHtmlTextPartText(std::move(page_lines), alternative)->DecodedData.Release();
 
   host.SetSource(TakeSource(message));
 }

@@ -83,6 +83,11 @@ std::string EncodeInlineWord(std::string_view value, CharsetId source, CharsetId
       QuotedPrintableEncodeStrict(TranscodeText(value, source, word_charset));
   const std::string name = CharsetNameFromId(word_charset);
   std::string result;
+  // Room for the text and the frame of each word (" =?", "?Q?" and "?=" around the name) at
+  // once: a long value is not copied over as the words grow.
+  constexpr std::size_t kWordFrameLength = 8;
+  result.reserve(encoded.size() +
+                 (encoded.size() / kWordChunkLength + 1) * (name.size() + kWordFrameLength));
   std::string chunk;
   const auto flush = [&] {
     if (!result.empty()) result += ' ';

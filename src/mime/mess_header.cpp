@@ -136,6 +136,10 @@ bool TMessHeader::ParseHeaderLine(std::string_view line) {
 void TMessHeader::WriteHeaders(StringList& lines) {
   if (Date == 0) Date = CurrentLocalDateTime();
   std::vector<std::string> head;
+  // Room for the fields below and a few that the caller adds (a part's content lines), so that
+  // a header of a million lines is not copied over as it grows.
+  constexpr std::size_t kFieldsBesideCustomOnes = 24;
+  head.reserve(CustomHeaders.size() + kFieldsBesideCustomOnes);
   head.push_back("From: " + EncodeAddress(From, CharsetCode));
   if (!ToList.empty()) head.push_back("To: " + WriteAddressList(ToList, CharsetCode));
   if (!Subject.empty()) head.push_back("Subject: " + EncodeHeaderValue(Subject, CharsetCode));
@@ -157,8 +161,12 @@ void TMessHeader::WriteHeaders(StringList& lines) {
     if (!line.empty()) head.push_back(line);
   }
   std::vector<std::string>& all = lines.lines();
-  all.insert(all.begin(), std::make_move_iterator(head.begin()),
-             std::make_move_iterator(head.end()));
+  if (all.empty()) {
+    all = std::move(head);
+  } else {
+    all.insert(all.begin(), std::make_move_iterator(head.begin()),
+               std::make_move_iterator(head.end()));
+  }
 }
 
 MessagePriority ParsePriority(std::string_view line) {

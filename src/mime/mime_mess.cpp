@@ -87,6 +87,13 @@ void TMimeMess::ParseMessage() {
   MessagePart->ParseLines();
 }
 
+void TMimeMess::ParseMessageTakingLines() {
+  Header->Clear();
+  Header->ReadHeaders(Lines);
+  MessagePart->Lines.clear();
+  MessagePart->ParseTakenLines(std::exchange(Lines, StringList()));
+}
+
 void TMimeMess::BuildMessage() {
   BuildRootHeaders();
   MessagePart->BuildLines();

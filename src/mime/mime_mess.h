@@ -40,6 +40,9 @@ class TMimeMess {
   // Lines -> Header and part tree: the header block into Header, then the root part reads the
   // whole source (its header block again, for its Content-* fields, and the tree below it).
   void ParseMessage();
+  // ParseMessage for a source that is read once: the part tree takes the lines over instead of
+  // copying them twice, and Lines and the root's Lines are left empty.
+  void ParseMessageTakingLines();
 
   // Header and part tree -> Lines: the lines of Header, the root's Content-Type,
   // Content-Description, Content-Disposition, Content-ID and Content-Transfer-Encoding lines

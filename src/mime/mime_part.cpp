@@ -142,13 +142,72 @@ std::string WithoutPath(std::string_view name, bool shift_jis) {
 }
 
 // A header field as one line: CR, LF and zero bytes (which a decoded address may hold) would
-// break the message apart or end its text, so each becomes a space.
-std::string SingleLine(std::string_view field) {
-  std::string line(field);
-  for (char& c : line) {
-    if (c == '\r' || c == '\n' || c == '\0') c = ' ';
+// break the message apart or end its text, so each becomes a space. A field without them is
+// taken as it is; otherwise the line is made in `storage`.
+std::string_view AsSingleLine(std::string_view field, std::string& storage) {
+  constexpr std::string_view kLineBreakers("\r\n\0", 3);
+  if (field.find_first_of(kLineBreakers) == std::string_view::npos) return field;
+  storage.assign(field);
+  for (char& c : storage) {
+    if (kLineBreakers.find(c) != std::string_view::npos) c = ' ';
   }
-  return line;
+  return storage;
+}
+
+// Hands each line of FoldHeaderLine(text, max_length) to `take`, as a piece of `text`: a line
+// of blanks alone joins the line before it, which is the piece of text that runs on into it, so
+// no line is ever copied.
+template <class Take>
+void ForEachFoldedLine(std::string_view text, int max_length, Take&& take) {
+  if (text.empty()) {
+    take(text);
+    return;
+  }
+  const std::size_t limit = static_cast<std::size_t>(std::max(max_length, 0));
+  const auto blanks_only = [](std::string_view line) {
+    return WithoutTrailingBlanks(line).empty();
+  };
+  std::size_t line_start = 0;
+  std::size_t line_length = 0;
+  std::size_t at = 0;
+  while (at < text.size()) {
+    const std::string_view rest = text.substr(at);
+    std::size_t length = rest.size();
+    if (rest.size() >= limit) {
+      const std::size_t semicolon = LastPosFrom("; ", rest, limit);
+      const std::size_t space = LastPosFrom(" ", rest, limit);
+      const std::size_t comma = LastPosFrom(", ", rest, limit);
+      if (semicolon <= 1 && space <= 1 && comma <= 1) {
+        // Nothing to break at within the limit: the line runs to the next blank.
+        const std::size_t blank = rest.find_first_of(" \t", 1);
+        length = blank == std::string_view::npos ? rest.size() : blank;
+      } else if (semicolon >= 1) {
+        length = semicolon;  // through the ";"
+      } else if (comma >= 1) {
+        length = comma;  // through the ","
+      } else {
+        length = space - 1;  // before the space
+      }
+    }
+    if (blanks_only(rest.substr(0, length))) {
+      // A line of blanks alone is no header line: once its trailing blanks are gone (as an
+      // enclosed message's lines lose them) it ends the header block. It runs on through the
+      // next word instead; blanks that no word follows stay on the line before.
+      std::size_t word = length;
+      while (word < rest.size() && blanks_only(rest.substr(word, 1))) ++word;
+      const std::size_t blank = rest.find_first_of(" \t", word);
+      length = blank == std::string_view::npos ? rest.size() : blank;
+    }
+    if (at > 0 && blanks_only(rest.substr(0, length))) {
+      line_length += length;
+    } else {
+      if (at > 0) take(text.substr(line_start, line_length));
+      line_start = at;
+      line_length = length;
+    }
+    at += length;
+  }
+  take(text.substr(line_start, line_length));
 }
 
 void AppendLines(const StringList& from, std::vector<std::string>& to) {
@@ -270,15 +329,18 @@ void TMimePart::SetCharsetName(std::string_view name) {
 }
 
 void TMimePart::ParseLines() {
-  // The parts of the tree are read from one working copy of the lines, each from its own range
+  ParseTakenLines(Lines);
+}
+
+void TMimePart::ParseTakenLines(StringList lines) {
+  // The parts of the tree are read from one working list of the lines, each from its own range
   // of it, and a part's lines are moved from there into its lists. A list of pending ranges
   // takes the place of recursion, so the depth of the input never reaches the call stack.
-  StringList work = Lines;
-  std::vector<ParseTask> tasks{{this, 0, work.size(), {}}};
+  std::vector<ParseTask> tasks{{this, 0, lines.size(), {}}};
   while (!tasks.empty()) {
     const ParseTask task = std::move(tasks.back());
     tasks.pop_back();
-    task.part->ParseRange(work, task, tasks);
+    task.part->ParseRange(lines, task, tasks);
   }
 }
 
@@ -558,6 +620,19 @@ class TextSink final : public TMimePart::LineSink {
   std::string& out_;
 };
 
+// Counts the bytes that TextSink would write.
+class SizeSink final : public TMimePart::LineSink {
+ public:
+  void Add(std::string_view line) override { size_ += line.size() + 2; }
+  void AddAll(const StringList& lines) override {
+    for (const std::string& line : lines) Add(line);
+  }
+  std::size_t Size() const { return size_; }
+
+ private:
+  std::size_t size_ = 0;
+};
+
 }  // namespace
 
 void TMimePart::WriteTree(LineSink& out) const {
@@ -568,13 +643,13 @@ void TMimePart::WriteTree(LineSink& out) const {
     std::size_t next_sub_part;
   };
   std::vector<Frame> frames;
+  std::string single_line;  // reused for every field that has to be made one line
   const auto begin_part = [&](const TMimePart& part) {
     for (const std::string& field : part.Headers) {
       // An empty entry would end the header block early.
       if (field.empty()) continue;
-      for (const std::string& line : FoldHeaderLine(SingleLine(field), part.MaxLineLength)) {
-        out.Add(line);
-      }
+      ForEachFoldedLine(AsSingleLine(field, single_line), part.MaxLineLength,
+                        [&](std::string_view line) { out.Add(line); });
     }
     out.Add({});
     if (part.WritesBoundaries()) out.AddAll(part.Preamble);
@@ -615,21 +690,12 @@ void TMimePart::BuildLines() {
 }
 
 std::string TMimePart::BuildText() const {
-  // The text is sized once: every listed line with its line break, and room for the folded
-  // header lines and the boundary lines.
-  std::size_t size = 0;
-  std::vector<const TMimePart*> pending{this};
-  while (!pending.empty()) {
-    const TMimePart* part = pending.back();
-    pending.pop_back();
-    for (const StringList* list : {&part->Headers, &part->Preamble, &part->Epilogue, &part->Body}) {
-      for (const std::string& line : *list) size += line.size() + 2;
-    }
-    size += 2 * part->Headers.size() + 2 + 2 * (part->Boundary.size() + 6);
-    for (const auto& sub : part->SubParts) pending.push_back(sub.get());
-  }
+  // The tree is walked twice: once to learn the size of the text, so that a text of any size is
+  // made in one buffer and never copied over as it grows, then to write it.
+  SizeSink size;
+  WriteTree(size);
   std::string text;
-  text.reserve(size + size / 64);
+  text.reserve(size.Size());
   TextSink sink(text);
   WriteTree(sink);
   return text;
@@ -666,48 +732,8 @@ std::string MakeBoundary() {
 }
 
 std::vector<std::string> FoldHeaderLine(std::string_view text, int max_length) {
-  if (text.empty()) return {std::string()};
-  const std::size_t limit = static_cast<std::size_t>(std::max(max_length, 0));
-  const auto blanks_only = [](std::string_view line) {
-    return WithoutTrailingBlanks(line).empty();
-  };
   std::vector<std::string> lines;
-  std::size_t at = 0;
-  while (at < text.size()) {
-    const std::string_view rest = text.substr(at);
-    std::size_t length = rest.size();
-    if (rest.size() >= limit) {
-      const std::size_t semicolon = LastPosFrom("; ", rest, limit);
-      const std::size_t space = LastPosFrom(" ", rest, limit);
-      const std::size_t comma = LastPosFrom(", ", rest, limit);
-      if (semicolon <= 1 && space <= 1 && comma <= 1) {
-        // Nothing to break at within the limit: the line runs to the next blank.
-        const std::size_t blank = rest.find_first_of(" \t", 1);
-        length = blank == std::string_view::npos ? rest.size() : blank;
-      } else if (semicolon >= 1) {
-        length = semicolon;  // through the ";"
-      } else if (comma >= 1) {
-        length = comma;  // through the ","
-      } else {
-        length = space - 1;  // before the space
-      }
-    }
-    if (blanks_only(rest.substr(0, length))) {
-      // A line of blanks alone is no header line: once its trailing blanks are gone (as an
-      // enclosed message's lines lose them) it ends the header block. It runs on through the
-      // next word instead; blanks that no word follows stay on the line before.
-      std::size_t word = length;
-      while (word < rest.size() && blanks_only(rest.substr(word, 1))) ++word;
-      const std::size_t blank = rest.find_first_of(" \t", word);
-      length = blank == std::string_view::npos ? rest.size() : blank;
-    }
-    if (!lines.empty() && blanks_only(rest.substr(0, length))) {
-      lines.back() += rest.substr(0, length);
-    } else {
-      lines.emplace_back(rest.substr(0, length));
-    }
-    at += length;
-  }
+  ForEachFoldedLine(text, max_length, [&](std::string_view line) { lines.emplace_back(line); });
   return lines;
 }
 

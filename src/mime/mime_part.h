@@ -95,6 +95,8 @@ class TMimePart {
   // headers, bodies and sub-parts directly (their own Lines stay empty), so that a tree of any
   // depth is read in one walk without copying its lines once per level.
   void ParseLines();
+  // ParseLines over `lines`, which the parts take over instead of copying; Lines is not used.
+  void ParseTakenLines(StringList lines);
 
   // Sets the content fields from Headers: text/plain in DefaultCharset, 7bit, unless the
   // Content-Type, Content-Transfer-Encoding, Content-Description, Content-Disposition and

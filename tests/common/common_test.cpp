@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include "common/memory_stream.h"
 #include "common/string_list.h"
 #include "common/text.h"
 
@@ -22,6 +23,24 @@ TEST(StringList, SplitsAtEveryKindOfLineBreak) {
 
 TEST(StringList, ZeroByteEndsTheText) {
   EXPECT_EQ(Lines(std::string_view("a\nb\0c\nd", 7)), (std::vector<std::string>{"a", "b"}));
+}
+
+TEST(TMemoryStream, TakeAndReleaseGiveTheStorageBack) {
+  const std::string big(1 << 20, 'x');
+  TMemoryStream stream;
+  stream.Assign(big);
+  stream.Seek(10);
+  EXPECT_EQ(stream.Take(), big);
+  EXPECT_EQ(stream.Size(), 0u);
+  EXPECT_EQ(stream.Position(), 0u);
+  EXPECT_LT(stream.Bytes().capacity(), 64u);
+
+  stream.Assign(big);
+  stream.Clear();  // keeps the storage for the next content...
+  EXPECT_GE(stream.Bytes().capacity(), big.size());
+  stream.Release();  // ...which Release gives back
+  EXPECT_EQ(stream.Size(), 0u);
+  EXPECT_LT(stream.Bytes().capacity(), 64u);
 }
 
 TEST(StringList, TextPutsCrLfAfterEveryLine) {

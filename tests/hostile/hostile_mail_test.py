@@ -239,9 +239,6 @@ def main():
     parser.add_argument("--peak-memory", help="the peak_memory program; without it no memory "
                         "figures are taken")
     parser.add_argument("--cases", choices=("small", "large", "all"), default="all")
-    parser.add_argument("--over-bound", default="",
-                        help="comma-separated cases known to need more than ten times their "
-                        "size: they are held to twenty times, and marked in the table")
     parser.add_argument("--no-memory-bound", action="store_true",
                         help="report the memory figures without checking them (sanitizer "
                              "builds, Wine)")
@@ -263,8 +260,7 @@ def main():
             if baseline is None:
                 baseline = run.peak  # the empty source comes first
             over = run.peak - baseline
-            known_over = case.name in args.over_bound.split(",")
-            bound = (20 if known_over else 10) * len(case.data) + FIXED_ALLOWANCE
+            bound = 10 * len(case.data) + FIXED_ALLOWANCE
             status = run.stdout.strip().splitlines()[-1] if run.stdout.strip() else ""
             verdict = "ok"
             try:
@@ -281,8 +277,6 @@ def main():
                 if check_memory:
                     expect(over <= bound, f"peak memory {over / MIB:.1f} MiB above the empty "
                            f"mail, more than {bound / MIB:.1f} MiB")
-                if check_memory and known_over and over > 10 * len(case.data) + FIXED_ALLOWANCE:
-                    verdict = "ok, over 10x"
             except Failure as failure:
                 verdict = "FAIL"
                 failures.append(f"{case.name}: {failure}")

@@ -186,6 +186,21 @@ TEST(TMimeMess, BuildMessageTextIsTheTextOfTheBuiltLines) {
   }
 }
 
+TEST(TMimeMess, ParsingThatTakesTheLinesGivesTheSameMessage) {
+  for (const char* name : kSamples) {
+    SCOPED_TRACE(name);
+    const auto copied = ParseText(SampleText(name));
+    TMimeMess taken;
+    taken.Lines.SetText(SampleText(name));
+    taken.ParseMessageTakingLines();
+    EXPECT_TRUE(taken.Lines.empty());
+    EXPECT_TRUE(taken.MessagePart->Lines.empty());
+    ExpectSameTree(*copied->MessagePart, *taken.MessagePart);
+    EXPECT_EQ(taken.Header->Subject, copied->Header->Subject);
+    EXPECT_EQ(taken.BuildMessageText(), copied->BuildMessageText());
+  }
+}
+
 TEST(TMimeMess, AddMultipartWithoutParentTurnsTheRootIntoAMultipart) {
   auto mess = ParseText(SampleText("au-jis-single.eml"));
   TMimePart* mixed = mess->AddMultipart("mixed", nullptr);
