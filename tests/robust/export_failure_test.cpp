@@ -540,11 +540,48 @@ class MessageBoxCloser {
   HANDLE thread_;
 };
 
-// Closes the settings dialogs this thread opened and lets their windows go.
-void CloseSettingsDialogs() {
-  EnumThreadWindows(GetCurrentThreadId(), DestroySettingsDialog, 0);
+// With `press_ok` false toggles the check box of a settings dialog, with true presses its OK
+// button, as a user would; a button is told by its style (the only check box) and its caption.
+BOOL CALLBACK PressButtonOfDialog(HWND control, LPARAM press_ok) {
+  char name[16] = {};
+  GetClassNameA(control, name, sizeof name);
+  if (std::string_view(name) != "Button") return TRUE;
+  char caption[16] = {};
+  GetWindowTextA(control, caption, sizeof caption);
+  const bool check_box = (GetWindowLongA(control, GWL_STYLE) & BS_TYPEMASK) == BS_AUTOCHECKBOX;
+  if (!press_ok && check_box) {
+    const bool checked = SendMessageA(control, BM_GETCHECK, 0, 0) == BST_CHECKED;
+    SendMessageA(control, BM_SETCHECK, checked ? BST_UNCHECKED : BST_CHECKED, 0);
+  } else if (press_ok && std::string_view(caption) == "OK") {
+    SendMessageA(GetParent(control), WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(control), BN_CLICKED),
+                 reinterpret_cast<LPARAM>(control));
+  }
+  return TRUE;
+}
+
+BOOL CALLBACK SaveSettingsDialog(HWND window, LPARAM) {
+  char name[64] = {};
+  GetClassNameA(window, name, sizeof name);
+  if (std::string_view(name) == "TfrmConfig") {
+    EnumChildWindows(window, PressButtonOfDialog, FALSE);
+    EnumChildWindows(window, PressButtonOfDialog, TRUE);
+  }
+  return TRUE;
+}
+
+void DispatchPendingMessages() {
   MSG message;
   while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) DispatchMessageA(&message);
+}
+
+// Toggles the check box and presses OK in the settings dialogs this thread opened; then closes
+// those still open (OK failed) and lets their windows go.
+void SaveAndCloseSettingsDialogs() {
+  DispatchPendingMessages();
+  EnumThreadWindows(GetCurrentThreadId(), SaveSettingsDialog, 0);
+  DispatchPendingMessages();
+  EnumThreadWindows(GetCurrentThreadId(), DestroySettingsDialog, 0);
+  DispatchPendingMessages();
 }
 #endif
 
@@ -572,13 +609,16 @@ TEST_F(ExportFailures, SetupReturnsOneAndNeverDamagesTheSettings) {
   const auto open = [&] {
     result = BKC_OnPlugInSetup(nullptr);
 #ifdef _WIN32
-    CloseSettingsDialogs();
+    SaveAndCloseSettingsDialogs();
 #endif
   };
   prepare();
   open();
   const std::string saved = platform::ReadWholeFile(settings_file_);
-#ifndef _WIN32
+#ifdef _WIN32
+  // Without a display Wine makes no window, and there is nothing to save.
+  const bool dialog_made = saved != before;
+#else
   EXPECT_NE(saved, before) << "the form did not save";
 #endif
   const std::string saved_flag = ReadIniFlag(settings_file_, kSettingsSection, kEnableKey);
@@ -601,9 +641,9 @@ TEST_F(ExportFailures, SetupReturnsOneAndNeverDamagesTheSettings) {
   std::cout << "set-up: " << sweep.runs << " runs, " << sweep.largest_count
             << " allocations in a whole call\n";
 #ifdef _WIN32
-  // Without a display Wine makes no window: the sweep covers then the model and the dialog that
-  // cannot be made.
-  EXPECT_GE(sweep.runs, 2);
+  // Without a display the sweep covers the model and the dialog that cannot be made.
+  std::cout << "set-up: the dialog was " << (dialog_made ? "made and saved" : "not made") << "\n";
+  EXPECT_GE(sweep.runs, dialog_made ? 10 : 2);
 #else
   EXPECT_GT(sweep.runs, 10);
 #endif
