@@ -1,7 +1,9 @@
 // Character set names, aliases and code page numbers.
 #include "charset/charset_names.h"
 
+#include <algorithm>
 #include <array>
+#include <unordered_map>
 
 #include "common/text.h"
 #include "platform/platform.h"
@@ -171,6 +173,24 @@ CharsetId CharsetIdFromName(std::string_view name) {
   if (upper.find("KAMENICKY") != std::string::npos || upper.find("895") != std::string::npos)
     return csCP895;
   if (upper.find("MUTF-7") != std::string::npos) return csMUTF_7;
+  if (upper.find(' ') == std::string::npos) {
+    // A name of one word is looked up by its alias; the first entry that lists it wins, as in
+    // the scan below.
+    static const std::unordered_map<std::string_view, CharsetId> by_alias = [] {
+      std::unordered_map<std::string_view, CharsetId> map;
+      for (const NameEntry& entry : CharsetNameTable) {
+        std::string_view rest = entry.aliases;
+        while (!rest.empty()) {
+          const std::size_t space = std::min(rest.find(' '), rest.size());
+          map.emplace(rest.substr(0, space), entry.id);
+          rest.remove_prefix(std::min(space + 1, rest.size()));
+        }
+      }
+      return map;
+    }();
+    const auto found = by_alias.find(upper);
+    return found == by_alias.end() ? csISO_8859_1 : found->second;
+  }
   for (const NameEntry& entry : CharsetNameTable) {
     if (AliasListContains(upper, entry.aliases)) return entry.id;
   }

@@ -6,7 +6,7 @@
 namespace pictolumen {
 
 void StringList::SetText(std::string_view text) {
-  lines_.clear();
+  clear();
   const std::size_t end = std::min(text.find('\0'), text.size());
   // Room for every line at once: one per line break (CR LF, lone CR or lone LF), plus one.
   std::size_t breaks = 0;
@@ -82,7 +82,43 @@ std::string WithCrLfLineBreaks(std::string_view text) {
   return out;
 }
 
+void StringList::AssignJoined(std::string joined) {
+  lines_.clear();
+  joined_ = std::move(joined);
+  is_joined_ = true;
+}
+
+void StringList::clear() {
+  lines_.clear();
+  std::string().swap(joined_);
+  is_joined_ = false;
+}
+
+std::vector<std::string>& StringList::Split() const {
+  if (!is_joined_) return lines_;
+  std::vector<std::string> lines;
+  const std::string_view text = joined_;
+  std::size_t count = 0;
+  for (std::size_t at = text.find("\r\n"); at != std::string_view::npos;
+       at = text.find("\r\n", at + 2)) {
+    ++count;
+  }
+  lines.reserve(count);
+  std::size_t start = 0;
+  for (std::size_t at = text.find("\r\n"); at != std::string_view::npos;
+       at = text.find("\r\n", at + 2)) {
+    lines.emplace_back(text.substr(start, at - start));
+    start = at + 2;
+  }
+  if (start < text.size()) lines.emplace_back(text.substr(start));
+  lines_ = std::move(lines);
+  std::string().swap(joined_);
+  is_joined_ = false;
+  return lines_;
+}
+
 std::string StringList::Text() const {
+  if (is_joined_) return joined_;
   std::size_t total = 0;
   for (const auto& line : lines_) total += line.size() + 2;
   std::string text;

@@ -4,7 +4,6 @@
 #include <cstdint>
 #include <vector>
 
-#include "common/string_list.h"
 #include "common/text.h"
 #include "emoji/emoji_cache.h"
 #include "jtext/csv_column.h"
@@ -47,6 +46,16 @@ constexpr auto kPlainByte = [] {
   return plain;
 }();
 
+// Second bytes of a two-byte character that are copied with it as they are: those that stand
+// for themselves and lead bytes; any other is escaped.
+constexpr auto kKeptSecondByte = [] {
+  std::array<bool, 256> kept{};
+  for (int byte = 0; byte < 256; ++byte) {
+    kept[byte] = kPlainByte[byte] || IsSjisLeadByte(static_cast<unsigned char>(byte));
+  }
+  return kept;
+}();
+
 int HexDigit(char c) {
   if (c >= '0' && c <= '9') return c - '0';
   if (c >= 'A' && c <= 'F') return c - 'A' + 10;
@@ -62,10 +71,10 @@ class EmojiIndex {
  public:
   static constexpr std::uint32_t kNone = UINT32_MAX;
 
-  explicit EmojiIndex(const StringList& codes) {
+  EmojiIndex(const CsvTable& table, std::size_t code_column) {
     block_of_first_.fill(kNoBlock);
-    for (std::size_t row = 0; row < codes.size(); ++row) {
-      const int code = ParseCode(codes[row]);
+    for (std::size_t row = 0; row < table.RowCount(); ++row) {
+      const int code = ParseCode(table.Field(row, code_column));
       if (code < 0) continue;
       std::uint16_t& block = block_of_first_[code >> 8];
       if (block == kNoBlock) {
@@ -112,16 +121,15 @@ std::string EscapeHtml(std::string_view text) {
 std::string EmojiToHtml(std::string_view text, std::string_view transfer_encoding) {
   const std::string sjis = ConvertCode(text, jcJIS, jcSJIS);
 
-  const std::string table = ExtractEmojiTable(transfer_encoding);
-  StringList codes;
-  StringList names;
-  StringList numbers;
-  // The table is read anew at every conversion, once for its three columns, so that the lists
-  // line up row by row.
-  ReadCsvColumns(table, {{2, &codes}, {1, &names}, {0, &numbers}});
-  const EmojiIndex index(codes);
+  // The table is read anew at every conversion, once for its three columns: number, name and
+  // code.
+  const CsvTable table(ExtractEmojiTable(transfer_encoding), 3);
+  constexpr std::size_t kNumber = 0;
+  constexpr std::size_t kName = 1;
+  constexpr std::size_t kCode = 2;
+  const EmojiIndex index(table, kCode);
   const std::string tag_start = "<img src=\"file://" + EscapeHtml(GetCacheFolder());
-  std::vector<std::string> tags(codes.size());
+  std::vector<std::string> tags(table.RowCount());
 
   std::string html;
   html.reserve(sjis.size() + sjis.size() / 8);
@@ -138,8 +146,7 @@ std::string EmojiToHtml(std::string_view text, std::string_view transfer_encodin
       }
       if (!IsSjisLeadByte(byte) || run_end + 1 == sjis.size()) break;
       const auto next = static_cast<unsigned char>(sjis[run_end + 1]);
-      if (!(kPlainByte[next] || IsSjisLeadByte(next)) ||
-          index.Find(byte, next) != EmojiIndex::kNone) {
+      if (!kKeptSecondByte[next] || index.Find(byte, next) != EmojiIndex::kNone) {
         break;
       }
       run_end += 2;
@@ -156,7 +163,7 @@ std::string EmojiToHtml(std::string_view text, std::string_view transfer_encodin
     const auto second = static_cast<unsigned char>(sjis[i + 1]);
     const std::uint32_t row = index.Find(lead, second);
     if (row == EmojiIndex::kNone) {
-      if (kPlainByte[second] || IsSjisLeadByte(second)) {
+      if (kKeptSecondByte[second]) {
         html.append(sjis, i, 2);
       } else {
         html.push_back(sjis[i]);
@@ -166,9 +173,10 @@ std::string EmojiToHtml(std::string_view text, std::string_view transfer_encodin
       // The first time a row is found its picture is made sure of and its tag is made.
       std::string& tag = tags[row];
       if (tag.empty()) {
-        EnsureEmojiImage(numbers[row]);
-        tag =
-            tag_start + EscapeHtml(numbers[row]) + ".gif\" alt=\"" + EscapeHtml(names[row]) + "\">";
+        const std::string_view number = table.Field(row, kNumber);
+        EnsureEmojiImage(number);
+        tag = tag_start + EscapeHtml(number) + ".gif\" alt=\"" +
+              EscapeHtml(table.Field(row, kName)) + "\">";
       }
       html.append(tag);
     }

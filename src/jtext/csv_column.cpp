@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <array>
 #include <cstdint>
+#include <functional>
+#include <span>
 #include <vector>
 
 #include "common/errors.h"
@@ -80,13 +82,15 @@ std::string_view PlainField(std::string_view line, std::size_t& i) {
 }
 
 // Hands the fields of `line`, which holds no zero byte, split as SplitCsvLine describes, one
-// after the other to `take` until it returns false. A field is valid only during its call;
-// `quoted` holds a quoted one.
-template <typename Take>
-void ForEachCsvField(std::string_view line, std::string& quoted, Take&& take) {
+// after the other to `take` until it returns false. An unquoted field is a piece of `line`; a
+// quoted one is made in the string that `quoted_storage()` gives.
+template <typename QuotedStorage, typename Take>
+void ForEachCsvField(std::string_view line, QuotedStorage&& quoted_storage, Take&& take) {
   std::size_t i = SkipBlanks(line, 0);
   while (i < line.size()) {
-    if (!take(line[i] == kQuote ? QuotedField(line, i, quoted) : PlainField(line, i))) return;
+    if (!take(line[i] == kQuote ? QuotedField(line, i, quoted_storage()) : PlainField(line, i))) {
+      return;
+    }
     i = SkipBlanks(line, i);
     if (i < line.size() && line[i] == kComma) {
       if (i + 1 == line.size() && !take(std::string_view())) return;
@@ -100,7 +104,8 @@ void ForEachCsvField(std::string_view line, std::string& quoted, Take&& take) {
 StringList SplitCsvLine(std::string_view line) {
   StringList fields;
   std::string quoted;
-  ForEachCsvField(line.substr(0, line.find('\0')), quoted, [&](std::string_view field) {
+  const auto quoted_storage = [&quoted]() -> std::string& { return quoted; };
+  ForEachCsvField(line.substr(0, line.find('\0')), quoted_storage, [&](std::string_view field) {
     fields.push_back(std::string(field));
     return true;
   });
@@ -111,19 +116,26 @@ void ReadCsvColumn(StringList& destination, const std::string& file_name, int co
   ReadCsvColumns(file_name, {{column, &destination}});
 }
 
-void ReadCsvColumns(const std::string& file_name, const std::vector<CsvColumnTarget>& columns) {
-  const std::string text = ReadFileText(file_name);
-  int last_column = -1;
-  for (const CsvColumnTarget& target : columns) last_column = std::max(last_column, target.column);
-  // A zero byte, which ends a line, is looked for once in the whole file.
-  const bool has_zero_byte = text.find('\0') != std::string::npos;
-  std::vector<bool> found(columns.size());
-  std::string without_cr;
-  std::string quoted;
-  const auto take_line = [&](std::string_view line) {
-    // A CR is no part of a line, whether it ends one before LF or stands alone.
+namespace {
+
+// Hands every line of `text` to `take` as the first `width` fields it has (fewer where it has
+// fewer), split as SplitCsvLine describes. A quoted field, and a line that holds a lone CR
+// (which is no part of it), are made in a string that `storage()` gives, at most width + 1 per
+// line. Lines end at LF; a CR ending a line before LF is dropped too; a zero byte ends its line.
+template <typename Storage, typename Take>
+void ForEachCsvRow(std::string_view text, std::size_t width, Storage&& storage, Take&& take) {
+  // A zero byte, which ends a line, is looked for once in the whole text.
+  const bool has_zero_byte = text.find('\0') != std::string_view::npos;
+  std::vector<std::string_view> fields(width);
+  std::size_t start = 0;
+  while (start < text.size()) {
+    std::size_t end = text.find('\n', start);
+    if (end == std::string_view::npos) end = text.size();
+    std::string_view line = text.substr(start, end - start);
+    start = end + 1;
     if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
     if (line.find('\r') != std::string_view::npos) {
+      std::string& without_cr = storage();
       without_cr.clear();
       for (char c : line) {
         if (c != '\r') without_cr.push_back(c);
@@ -131,35 +143,54 @@ void ReadCsvColumns(const std::string& file_name, const std::vector<CsvColumnTar
       line = without_cr;
     }
     if (has_zero_byte) line = line.substr(0, line.find('\0'));
-    std::fill(found.begin(), found.end(), false);
-    int index = 0;
-    ForEachCsvField(line, quoted, [&](std::string_view field) {
-      for (std::size_t k = 0; k < columns.size(); ++k) {
-        if (columns[k].column == index) {
-          columns[k].destination->lines().emplace_back(field);
-          found[k] = true;
-        }
-      }
-      return index++ < last_column;
-    });
-    for (std::size_t k = 0; k < columns.size(); ++k) {
-      if (!found[k]) {
-        throw ListIndexError("List index out of bounds (" + std::to_string(columns[k].column) +
-                             ")");
-      }
+    std::size_t count = 0;
+    if (width != 0) {
+      ForEachCsvField(line, storage, [&](std::string_view field) {
+        fields[count++] = field;
+        return count < width;
+      });
     }
-  };
-  const std::string_view all = text;
-  std::size_t start = 0;
-  while (start < all.size()) {
-    const std::size_t end = all.find('\n', start);
-    if (end == std::string_view::npos) {
-      take_line(all.substr(start));
-      break;
-    }
-    take_line(all.substr(start, end - start));
-    start = end + 1;
+    take(std::span<const std::string_view>(fields.data(), count));
   }
+}
+
+ListIndexError ColumnError(int column) {
+  return ListIndexError("List index out of bounds (" + std::to_string(column) + ")");
+}
+
+}  // namespace
+
+void ReadCsvColumns(const std::string& file_name, const std::vector<CsvColumnTarget>& columns) {
+  const std::string text = ReadFileText(file_name);
+  int last_column = -1;
+  for (const CsvColumnTarget& target : columns) last_column = std::max(last_column, target.column);
+  const auto width = static_cast<std::size_t>(last_column + 1);
+  // The strings a line's quoted fields are made in, used again for the next line.
+  std::vector<std::string> made(width + 1);
+  std::size_t made_in_line = 0;
+  const auto storage = [&]() -> std::string& { return made[made_in_line++]; };
+  ForEachCsvRow(text, width, storage, [&](std::span<const std::string_view> fields) {
+    made_in_line = 0;
+    for (const CsvColumnTarget& target : columns) {
+      if (target.column < 0 || static_cast<std::size_t>(target.column) >= fields.size()) {
+        throw ColumnError(target.column);
+      }
+    }
+    for (const CsvColumnTarget& target : columns) {
+      target.destination->push_back(std::string(fields[static_cast<std::size_t>(target.column)]));
+    }
+  });
+}
+
+CsvTable::CsvTable(const std::string& file_name, std::size_t width)
+    : text_(ReadFileText(file_name)), width_(width) {
+  // Room for lines of 16 bytes; the tables' lines are longer.
+  fields_.reserve(width_ * (text_.size() / 16 + 1));
+  const auto storage = [this]() -> std::string& { return made_.emplace_back(); };
+  ForEachCsvRow(text_, width_, storage, [&](std::span<const std::string_view> fields) {
+    if (fields.size() < width_) throw ColumnError(static_cast<int>(width_) - 1);
+    fields_.insert(fields_.end(), fields.begin(), fields.end());
+  });
 }
 
 }  // namespace pictolumen

@@ -1,6 +1,7 @@
 // Reading one column of a comma-separated text file, as the emoji tables are loaded.
 #pragma once
 
+#include <deque>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -29,6 +30,31 @@ struct CsvColumnTarget {
 // appended, and that line's fields of the other columns may be appended too. Reading the
 // columns 2, 1 and 0 of "1,!,EB59" appends EB59, ! and 1.
 void ReadCsvColumns(const std::string& file_name, const std::vector<CsvColumnTarget>& columns);
+
+// The first `width` fields of every line of a table file, which is read once, split as
+// ReadCsvColumn splits them; a field is a piece of the file's text, which the table holds, so
+// reading a table makes no string per field (only a quoted field or a line with a lone CR is
+// made anew). Raises IoError like ReadCsvColumn and, for a line
+// with fewer than `width` fields, ListIndexError naming the column width - 1. For the file
+// "1,!,EB59" with width 3, Field(0, 2) is EB59 and Field(0, 0) is 1.
+class CsvTable {
+ public:
+  CsvTable(const std::string& file_name, std::size_t width);
+  CsvTable(const CsvTable&) = delete;
+  CsvTable& operator=(const CsvTable&) = delete;
+
+  std::size_t RowCount() const { return width_ == 0 ? 0 : fields_.size() / width_; }
+  // Field `column` (below the width) of row `row` (below RowCount()).
+  std::string_view Field(std::size_t row, std::size_t column) const {
+    return fields_[row * width_ + column];
+  }
+
+ private:
+  std::string text_;
+  std::deque<std::string> made_;  // quoted fields and lines with a lone CR, not in the text
+  std::vector<std::string_view> fields_;
+  std::size_t width_;
+};
 
 // The fields of one line. Bytes 0x01-0x20 around fields are skipped and a 0x00 byte ends the
 // line. A field starting with a double quote runs to the next single double quote (a doubled

@@ -478,10 +478,18 @@ void TMimePart::EncodeBody() {
   Body.clear();
   DecodedData.Seek(0);
   const std::string& data = DecodedData.Bytes();
-  const auto add_line = [this](std::string_view line) { Body.push_back(std::string(line)); };
+  // The encoded lines are written into one text, each followed by CR LF, which the body takes
+  // over whole: the new message is written from it without a string per line.
+  std::string encoded;
+  const auto add_line = [&encoded](std::string_view line) {
+    encoded.append(line);
+    encoded.append("\r\n");
+  };
 
   if (PrimaryKind == pkMultipart || PrimaryKind == pkMessage) {
+    encoded.reserve(data.size() + data.size() / 32 + 2);
     ForEachLine(data, add_line);
+    Body.AssignJoined(std::move(encoded));
     return;
   }
   const bool text = PrimaryKind == pkText;
@@ -495,21 +503,21 @@ void TMimePart::EncodeBody() {
       converted = ByteOrderMarkFor(CharsetCode) + TranscodeText(data, TargetCharset, CharsetCode);
       bytes = converted;
     }
-    Body.lines().reserve(bytes.size() / kBase64LineBytes + 1);
+    const std::size_t line_count = (bytes.size() + kBase64LineBytes - 1) / kBase64LineBytes;
+    encoded.reserve(line_count * (kBase64LineBytes / 3 * 4 + 2));
     for (std::size_t at = 0; at < bytes.size(); at += kBase64LineBytes) {
-      Body.push_back(Base64Encode(bytes.substr(at, kBase64LineBytes)));
+      add_line(Base64Encode(bytes.substr(at, kBase64LineBytes)));
     }
+    Body.AssignJoined(std::move(encoded));
     return;
   }
 
   bool first_item = true;
   std::string converted;
   std::string escaped;  // reused for every line
-  const auto add_cut_line = [this](std::string_view line, bool soft_break) {
-    std::string& added = Body.lines().emplace_back();
-    added.reserve(line.size() + 1);
-    added.append(line);
-    if (soft_break) added += '=';
+  const auto add_cut_line = [&encoded](std::string_view line, bool soft_break) {
+    encoded.append(line);
+    encoded.append(soft_break ? "=\r\n" : "\r\n");
   };
   // Where the conversion keeps every byte, the pieces are not copied through it one by one.
   const bool convert =
@@ -529,18 +537,16 @@ void TMimePart::EncodeBody() {
       add_line(item);
     }
   };
+  // Room for the text as it is and a little more; escapes grow it as they come.
+  encoded.reserve(data.size() + data.size() / 8 + 16);
   if (text) {
-    // Room for as many lines as the escaped text could fill; room never written costs nothing.
-    if (EncodingKind == ekQuotedPrintable) {
-      Body.lines().reserve(
-          3 * data.size() / static_cast<std::size_t>(std::max(MaxLineLength - 1, 3)) + 1);
-    }
     ForEachLine(data, encode_item);
   } else {
     encode_item(data);
     // Binary data ends without a line break of its own: the soft break swallows the last one.
-    if (EncodingKind == ekQuotedPrintable) Body.lines().back() += '=';
+    if (EncodingKind == ekQuotedPrintable) encoded.insert(encoded.size() - 2, "=");
   }
+  Body.AssignJoined(std::move(encoded));
 }
 
 void TMimePart::BuildPartHeader() {
@@ -613,6 +619,10 @@ class TextSink final : public TMimePart::LineSink {
     out_.append("\r\n");
   }
   void AddAll(const StringList& lines) override {
+    if (const std::string* joined = lines.Joined()) {
+      out_.append(*joined);
+      return;
+    }
     for (const std::string& line : lines) Add(line);
   }
 
@@ -625,6 +635,10 @@ class SizeSink final : public TMimePart::LineSink {
  public:
   void Add(std::string_view line) override { size_ += line.size() + 2; }
   void AddAll(const StringList& lines) override {
+    if (const std::string* joined = lines.Joined()) {
+      size_ += joined->size();
+      return;
+    }
     for (const std::string& line : lines) Add(line);
   }
   std::size_t Size() const { return size_; }

@@ -62,6 +62,35 @@ TEST(StringList, WithCrLfLineBreaksIsTheTextOfTheSplitLines) {
   EXPECT_EQ(WithCrLfLineBreaks(std::string_view("a\0b\nc", 5)), std::string("a\0b\r\nc\r\n", 8));
 }
 
+TEST(StringList, AJoinedListIsTheListOfItsLines) {
+  using Strings = std::vector<std::string>;
+  StringList joined;
+  joined.AssignJoined(std::string("a\r\n\r\nb\0c\r\n", 10));
+  ASSERT_NE(joined.Joined(), nullptr);
+  EXPECT_EQ(joined.Text(), std::string("a\r\n\r\nb\0c\r\n", 10));
+  EXPECT_FALSE(joined.empty());
+  // Asking for its lines splits it, the zero byte kept, and it stays split.
+  EXPECT_EQ(joined.size(), 3u);
+  EXPECT_EQ(joined.Joined(), nullptr);
+  EXPECT_EQ(joined.lines(), (Strings{"a", "", std::string("b\0c", 3)}));
+  joined.push_back("d");
+  EXPECT_EQ(joined.Text(), std::string("a\r\n\r\nb\0c\r\nd\r\n", 13));
+
+  // A copy keeps the joined text; clearing gives no lines, whatever the form.
+  StringList whole;
+  whole.AssignJoined("x\r\ny\r\n");
+  const StringList copy = whole;
+  ASSERT_NE(copy.Joined(), nullptr);
+  EXPECT_EQ(copy[1], "y");
+  whole.clear();
+  EXPECT_TRUE(whole.empty());
+  EXPECT_EQ(whole.Text(), "");
+  StringList nothing;
+  nothing.AssignJoined("");
+  EXPECT_TRUE(nothing.empty());
+  EXPECT_EQ(nothing.size(), 0u);
+}
+
 TEST(FindLineBreak, FindsTheFirstCrOrLfFromAPosition) {
   EXPECT_EQ(FindLineBreak("ab\ncd\r", 0), 2u);
   EXPECT_EQ(FindLineBreak("ab\ncd\r", 3), 5u);

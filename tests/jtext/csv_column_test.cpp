@@ -101,6 +101,43 @@ TEST_F(CsvFile, ReadsSeveralColumnsInOnePassAsOneEach) {
   EXPECT_TRUE(c.empty());
 }
 
+TEST_F(CsvFile, TableHoldsTheFieldsOfEveryLineAsTheColumnReaderReadsThem) {
+  // Quoted fields of one line in several columns, unquoted ones, a lone CR, a line without a
+  // break and fields beyond the width.
+  const std::string content =
+      "1,\x81\x49,EB59\r\n \"3\" , \"q,\"\"\" ,\"EB\"\r\n4,a\rb,EB5C\nx,y,z,w";
+  const std::string path = Write(content);
+  const CsvTable table(path, 3);
+  ASSERT_EQ(table.RowCount(), 4u);
+  for (std::size_t column = 0; column < 3; ++column) {
+    StringList alone;
+    ReadCsvColumn(alone, path, static_cast<int>(column));
+    for (std::size_t row = 0; row < table.RowCount(); ++row) {
+      EXPECT_EQ(table.Field(row, column), alone[row]) << row << "," << column;
+    }
+  }
+  EXPECT_EQ(table.Field(1, 1), "q,\"");
+
+  // Many quoted fields, each kept whole while the next ones are read.
+  std::string quoted_rows;
+  for (int row = 0; row < 100; ++row) {
+    quoted_rows += "\"" + std::to_string(row) + "\",\"a long name " + std::to_string(row) + "\"\n";
+  }
+  const CsvTable quoted(Write(quoted_rows), 2);
+  ASSERT_EQ(quoted.RowCount(), 100u);
+  EXPECT_EQ(quoted.Field(0, 0), "0");
+  EXPECT_EQ(quoted.Field(99, 1), "a long name 99");
+
+  try {
+    const CsvTable short_line(Write("1,a,EB59\r\n\r\n"), 3);
+    FAIL() << "no error for an empty line";
+  } catch (const ListIndexError& error) {
+    EXPECT_NE(std::string(error.what()).find("(2)"), std::string::npos) << error.what();
+  }
+  EXPECT_EQ(CsvTable(Write(""), 3).RowCount(), 0u);
+  EXPECT_THROW(CsvTable(folder_ / "missing.csv", 1), IoError);
+}
+
 TEST_F(CsvFile, ReportsMissingFilesAndShortLines) {
   StringList list({"kept"});
   try {

@@ -89,7 +89,11 @@ bool IsWritable(const std::string& path, const struct stat& st) {
 
 // ---- Modules ------------------------------------------------------------------------------
 
-std::string OwnModuleFileName() {
+namespace {
+
+// The file this module was loaded from, resolved to a path without links (several system calls
+// per folder of the path).
+std::string ResolveOwnModuleFileName() {
   Dl_info info{};
   if (dladdr(reinterpret_cast<void*>(&OwnModuleFileName), &info) == 0 || !info.dli_fname) {
     return {};
@@ -100,6 +104,14 @@ std::string OwnModuleFileName() {
     std::free(resolved);
   }
   if (path.size() >= kModulePathBuffer) path.resize(kModulePathBuffer - 1);
+  return path;
+}
+
+}  // namespace
+
+std::string OwnModuleFileName() {
+  // A loaded module stays where it was loaded from, so its path is resolved once per process.
+  static const std::string path = ResolveOwnModuleFileName();
   return path;
 }
 
@@ -305,7 +317,10 @@ std::uint32_t TickCount() {
   return static_cast<std::uint32_t>(ms);
 }
 
-std::array<std::string, 12> ShortMonthNames() {
+namespace {
+
+// The abbreviated month names of the user's locale, read from the system's locale files.
+std::array<std::string, 12> ReadShortMonthNames() {
   std::array<std::string, 12> names;
   std::unique_ptr<std::remove_pointer_t<locale_t>, LocaleFreer> locale(
       newlocale(LC_TIME_MASK | LC_CTYPE_MASK, "", static_cast<locale_t>(nullptr)));
@@ -316,6 +331,15 @@ std::array<std::string, 12> ShortMonthNames() {
     const std::string name = nl_langinfo_l(static_cast<nl_item>(ABMON_1 + month), locale.get());
     names[month] = IconvText(name, "CP932", codeset.c_str());
   }
+  return names;
+}
+
+}  // namespace
+
+std::array<std::string, 12> ShortMonthNames() {
+  // The locale a process runs in is chosen when it starts; reading its files (some thirty system
+  // calls) once is enough.
+  static const std::array<std::string, 12> names = ReadShortMonthNames();
   return names;
 }
 
