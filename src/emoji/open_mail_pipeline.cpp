@@ -105,8 +105,7 @@ void RunOpenMailPipeline(const OpenMailHost& host) {
   if (ReadIniFlag(settings_file, kSettingsSection, kEnableKey) != "-1") return;
 
   TMimeMessEmoji message;
-  message.Lines.SetText(host.GetSource());
-  message.ParseMessageTakingLines();
+  message.ParseMessageText(host.GetSource());
   if (!message.IsFromCarrier()) return;
 
   TMimePart& root = *message.MessagePart;

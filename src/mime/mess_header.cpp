@@ -188,17 +188,20 @@ MessagePriority ParsePriority(std::string_view line) {
   return prUnknown;
 }
 
-std::string ReadFoldedHeader(const StringList& lines, std::size_t& index, std::size_t end) {
+namespace {
+
+template <class Lines>
+std::string ReadFoldedHeaderFrom(const Lines& lines, std::size_t& index, std::size_t end) {
   end = std::min(end, lines.size());
   if (index >= end) return {};
-  std::string field = lines[index++];
+  std::string field(lines[index++]);
   if (!field.empty()) {
     while (index < end) {
-      const std::string& next = lines[index];
+      const std::string_view next = lines[index];
       if (next.empty()) break;
       const char first = next[0] == '\t' ? ' ' : next[0];
       if (first != ' ' && first != '"' && first != ':' && first != '=') break;
-      std::string continuation = next;
+      std::string continuation(next);
       for (char& c : continuation) {
         if (c == '\t') c = ' ';
       }
@@ -209,6 +212,17 @@ std::string ReadFoldedHeader(const StringList& lines, std::size_t& index, std::s
   }
   field.resize(mime_detail::WithoutTrailingBlanks(field).size());
   return field;
+}
+
+}  // namespace
+
+std::string ReadFoldedHeader(const StringList& lines, std::size_t& index, std::size_t end) {
+  return ReadFoldedHeaderFrom(lines, index, end);
+}
+
+std::string ReadFoldedHeader(std::span<const std::string_view> lines, std::size_t& index,
+                             std::size_t end) {
+  return ReadFoldedHeaderFrom(lines, index, end);
 }
 
 std::string ReadFoldedHeader(const StringList& lines, std::size_t& index) {

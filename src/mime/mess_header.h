@@ -7,6 +7,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <memory>
+#include <span>
 #include <string>
 #include <string_view>
 #include <type_traits>
@@ -73,6 +74,9 @@ MessagePriority ParsePriority(std::string_view line);
 // byte); an empty line at `index` gives "" (the end of a header block). Only lines before `end`
 // are read.  "Subject: a" "\tb" "" gives "Subject: a b" and stops on the empty line.
 std::string ReadFoldedHeader(const StringList& lines, std::size_t& index, std::size_t end);
+// The same over lines held as pieces of a text.
+std::string ReadFoldedHeader(std::span<const std::string_view> lines, std::size_t& index,
+                             std::size_t end);
 std::string ReadFoldedHeader(const StringList& lines, std::size_t& index);
 
 // The header class a message creates: TMimeMess calls it for its header, so that a class

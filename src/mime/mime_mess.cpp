@@ -87,11 +87,13 @@ void TMimeMess::ParseMessage() {
   MessagePart->ParseLines();
 }
 
-void TMimeMess::ParseMessageTakingLines() {
+void TMimeMess::ParseMessageText(std::string_view text) {
   Header->Clear();
-  Header->ReadHeaders(Lines);
+  Lines.clear();
   MessagePart->Lines.clear();
-  MessagePart->ParseTakenLines(std::exchange(Lines, StringList()));
+  MessagePart->ParseText(text);
+  // The root's header fields are the message's, unfolded as the header reads them.
+  Header->ReadHeaders(MessagePart->Headers);
 }
 
 void TMimeMess::BuildMessage() {

@@ -40,9 +40,10 @@ class TMimeMess {
   // Lines -> Header and part tree: the header block into Header, then the root part reads the
   // whole source (its header block again, for its Content-* fields, and the tree below it).
   void ParseMessage();
-  // ParseMessage for a source that is read once: the part tree takes the lines over instead of
-  // copying them twice, and Lines and the root's Lines are left empty.
-  void ParseMessageTakingLines();
+  // ParseMessage of the source `text` without making its list of lines: the parts copy what
+  // they keep straight from the text (see TMimePart::ParseText). Lines and the root's Lines are
+  // left empty.
+  void ParseMessageText(std::string_view text);
 
   // Header and part tree -> Lines: the lines of Header, the root's Content-Type,
   // Content-Description, Content-Disposition, Content-ID and Content-Transfer-Encoding lines

@@ -5,6 +5,7 @@
 #include <chrono>
 #include <cstdio>
 #include <new>
+#include <span>
 
 #include "charset/charset_conversion.h"
 #include "charset/mail_date.h"
@@ -328,24 +329,59 @@ void TMimePart::SetCharsetName(std::string_view name) {
   CharsetCode = CharsetIdFromName(name);
 }
 
-void TMimePart::ParseLines() {
-  ParseTakenLines(Lines);
+namespace {
+
+// The lines of `text` as StringList::SetText splits them (a zero byte ends the text), as pieces
+// of it.
+std::vector<std::string_view> LinesOfText(std::string_view text) {
+  text = text.substr(0, std::min(text.find('\0'), text.size()));
+  std::vector<std::string_view> lines;
+  // Room for lines of 64 bytes; a text of shorter lines makes the list grow a few times.
+  lines.reserve(text.size() / 64 + 16);
+  ForEachLine(text, [&lines](std::string_view line) { lines.push_back(line); });
+  return lines;
 }
 
-void TMimePart::ParseTakenLines(StringList lines) {
-  // The parts of the tree are read from one working list of the lines, each from its own range
-  // of it, and a part's lines are moved from there into its lists. A list of pending ranges
-  // takes the place of recursion, so the depth of the input never reaches the call stack.
+// `lines`, each followed by CR LF, made in one buffer of the exact size.
+std::string JoinedLines(std::span<const std::string_view> lines) {
+  std::size_t size = 0;
+  for (const std::string_view line : lines) size += line.size() + 2;
+  std::string text;
+  text.reserve(size);
+  for (const std::string_view line : lines) {
+    text.append(line);
+    text.append("\r\n");
+  }
+  return text;
+}
+
+}  // namespace
+
+void TMimePart::ParseLines() {
+  std::vector<std::string_view> lines(Lines.begin(), Lines.end());
+  // A line of the list may hold a CR or LF of its own, so the bodies stay lists of lines.
+  ParseLineViews(lines, false);
+}
+
+void TMimePart::ParseText(std::string_view text) {
+  std::vector<std::string_view> lines = LinesOfText(text);
+  ParseLineViews(lines, true);
+}
+
+void TMimePart::ParseLineViews(std::vector<std::string_view>& lines, bool lines_are_split) {
+  // The parts of the tree are read from one list of the lines, each from its own range of it,
+  // and a part's lines are copied from there into its lists. A list of pending ranges takes the
+  // place of recursion, so the depth of the input never reaches the call stack.
   std::vector<ParseTask> tasks{{this, 0, lines.size(), {}}};
   while (!tasks.empty()) {
     const ParseTask task = std::move(tasks.back());
     tasks.pop_back();
-    task.part->ParseRange(lines, task, tasks);
+    task.part->ParseRange(lines, lines_are_split, task, tasks);
   }
 }
 
-void TMimePart::ParseRange(StringList& lines, const ParseTask& task,
-                           std::vector<ParseTask>& tasks) {
+void TMimePart::ParseRange(std::vector<std::string_view>& lines, bool lines_are_split,
+                           const ParseTask& task, std::vector<ParseTask>& tasks) {
   const std::size_t begin = task.begin;
   const std::size_t end = task.end;
   Clear();
@@ -364,9 +400,9 @@ void TMimePart::ParseRange(StringList& lines, const ParseTask& task,
     const std::string open = "--" + Boundary;
     const std::string close = open + "--";
     while (i < end) {
-      std::string& line = lines[i++];
+      const std::string_view line = lines[i++];
       if (WithoutTrailingBlanks(line) == open) break;
-      Preamble.push_back(std::move(line));
+      Preamble.push_back(std::string(line));
     }
     // At least one sub-part, also when no line is left; each ends at a line that begins with
     // the boundary, and only the exact closing line ends the sequence.
@@ -382,15 +418,21 @@ void TMimePart::ParseRange(StringList& lines, const ParseTask& task,
     // Only the empty lines before the enclosed message's first line are skipped; the one after
     // its header block, and every later one, belong to it.
     while (i < end && WithoutTrailingBlanks(lines[i]).empty()) ++i;
-    for (std::size_t k = i; k < end; ++k) lines[k].resize(WithoutTrailingBlanks(lines[k]).size());
+    for (std::size_t k = i; k < end; ++k) lines[k] = WithoutTrailingBlanks(lines[k]);
     tasks.push_back({NewSubPart(), i, end, task.enclosing_boundaries});
     i = end;
   }
   // Everything else, also the text after a multipart's closing boundary and all lines of a
   // multipart or message at the nesting limit or whose boundary an enclosing part claims, is
-  // body.
-  if (i < end) Body.lines().reserve(Body.size() + (end - i));
-  for (; i < end; ++i) Body.push_back(std::move(lines[i]));
+  // body: one text where the lines hold no line break of their own.
+  if (i >= end) return;
+  const std::span<const std::string_view> body(lines.data() + i, end - i);
+  if (lines_are_split) {
+    Body.AssignJoined(JoinedLines(body));
+    return;
+  }
+  Body.lines().reserve(body.size());
+  for (const std::string_view line : body) Body.push_back(std::string(line));
 }
 
 void TMimePart::ParsePartHeader() {

@@ -95,8 +95,10 @@ class TMimePart {
   // headers, bodies and sub-parts directly (their own Lines stay empty), so that a tree of any
   // depth is read in one walk without copying its lines once per level.
   void ParseLines();
-  // ParseLines over `lines`, which the parts take over instead of copying; Lines is not used.
-  void ParseTakenLines(StringList lines);
+  // ParseLines over the lines of `text`, split as StringList::SetText splits them (a zero byte
+  // ends the text), without a list of them: each body is copied from the text once, as one
+  // text (StringList::AssignJoined). Lines is not used.
+  void ParseText(std::string_view text);
 
   // Sets the content fields from Headers: text/plain in DefaultCharset, 7bit, unless the
   // Content-Type, Content-Transfer-Encoding, Content-Description, Content-Disposition and
@@ -131,7 +133,12 @@ class TMimePart {
 
  private:
   struct ParseTask;
-  void ParseRange(StringList& lines, const ParseTask& task, std::vector<ParseTask>& tasks);
+  // Parses the tree from `lines`, pieces of the text of the part; the lines of a message part
+  // lose their trailing blanks there. Bodies are joined texts where `lines_are_split` (no line
+  // holds a CR or LF), else lists.
+  void ParseLineViews(std::vector<std::string_view>& lines, bool lines_are_split);
+  void ParseRange(std::vector<std::string_view>& lines, bool lines_are_split, const ParseTask& task,
+                  std::vector<ParseTask>& tasks);
   // A multipart writes its delimiter lines only around sub-parts it holds.
   bool WritesBoundaries() const;
   bool WritesEnclosedMessage() const;
