@@ -234,6 +234,12 @@ void QuotedPrintableEncodeInto(std::string_view bytes, std::string& out) {
   out.resize(static_cast<std::size_t>(at - start));
 }
 
+std::size_t QuotedPrintableEncodedSize(std::string_view bytes) {
+  std::size_t size = 0;
+  for (const char c : bytes) size += kBodyEscapes[static_cast<unsigned char>(c)].length;
+  return size;
+}
+
 std::string QuotedPrintableEncodeStrict(std::string_view bytes) {
   return EncodeEscapedTriplets(bytes, '=', kStrictEscapeSet);
 }

@@ -98,6 +98,10 @@ std::string QuotedPrintableEncode(std::string_view bytes);
 // line after line into one buffer allocates only for the longest line.
 void QuotedPrintableEncodeInto(std::string_view bytes, std::string& out);
 
+// The size of QuotedPrintableEncode(bytes), counted without making it.
+// QuotedPrintableEncodedSize("a=b\t ") == 9
+std::size_t QuotedPrintableEncodedSize(std::string_view bytes);
+
 // Quoted-printable header-word form: escapes kStrictEscapeSet.  "a_b?c d" -> "a=5Fb=3Fc d"
 std::string QuotedPrintableEncodeStrict(std::string_view bytes);
 

@@ -117,6 +117,12 @@ std::vector<std::string>& StringList::Split() const {
   return lines_;
 }
 
+std::string TakeWithCrLfLineBreaks(std::string text) {
+  if (!OnlyCrLfBreaks(text)) return WithCrLfLineBreaks(text);
+  if (!text.empty() && !text.ends_with("\r\n")) text.append("\r\n");
+  return text;
+}
+
 std::string StringList::Text() const {
   if (is_joined_) return joined_;
   std::size_t total = 0;

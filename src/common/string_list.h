@@ -14,6 +14,10 @@ namespace pictolumen {
 // WithCrLfLineBreaks("a\nb\rc") == "a\r\nb\r\nc\r\n";  WithCrLfLineBreaks("") == ""
 std::string WithCrLfLineBreaks(std::string_view text);
 
+// WithCrLfLineBreaks(text) made in the storage of `text` where every line break of it is CR LF
+// already (then at most a CR LF is appended), so that a large text is not copied.
+std::string TakeWithCrLfLineBreaks(std::string text);
+
 // The list may hold its lines as one joined text (AssignJoined), as a message part holds its
 // encoded body: a list that is only written out whole is then never split into a string per
 // line. Every access to single lines splits the text first, so the two forms behave the same.

@@ -1,5 +1,6 @@
 #include "emoji/emoji_message.h"
 
+#include <algorithm>
 #include <string>
 #include <utility>
 
@@ -11,11 +12,11 @@ bool TMimeMessEmoji::IsFromCarrier() const {
 }
 
 TMimePart* TMimeMessEmoji::AddPlainTextPart(std::string_view text, TMimePart* parent) {
-  return AddTextPart(LinesOf(text), parent, "plain", "Message text");
+  return AddTextPart(LinesOf(std::string(text)), parent, "plain", "Message text");
 }
 
 TMimePart* TMimeMessEmoji::AddHtmlTextPart(std::string_view text, TMimePart* parent) {
-  return AddTextPart(LinesOf(text), parent, "html", "HTML text");
+  return AddTextPart(LinesOf(std::string(text)), parent, "html", "HTML text");
 }
 
 TMimePart* TMimeMessEmoji::AddPlainTextPartText(std::string lines_text, TMimePart* parent) {
@@ -34,8 +35,9 @@ TMimePart* TMimeMessEmoji::AddHtmlTextPartLines(const StringList& lines, TMimePa
   return AddTextPart(lines.Text(), parent, "html", "HTML text");
 }
 
-std::string TMimeMessEmoji::LinesOf(std::string_view text) {
-  return WithCrLfLineBreaks(text.substr(0, text.find('\0')));
+std::string TMimeMessEmoji::LinesOf(std::string text) {
+  text.resize(std::min(text.find('\0'), text.size()));
+  return TakeWithCrLfLineBreaks(std::move(text));
 }
 
 TMimePart* TMimeMessEmoji::AddTextPart(std::string lines_text, TMimePart* parent,

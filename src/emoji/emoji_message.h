@@ -34,7 +34,7 @@ class TMimeMessEmoji : public TMimeMess {
 
   // The text of the lines of `text` as AddPlainTextPart and AddHtmlTextPart hold it: up to a
   // zero byte, every line followed by CR LF.  LinesOf("a\nb") == "a\r\nb\r\n"
-  static std::string LinesOf(std::string_view text);
+  static std::string LinesOf(std::string text);
 
   // The same from lines that are already split.
   TMimePart* AddPlainTextPartLines(const StringList& lines, TMimePart* parent);

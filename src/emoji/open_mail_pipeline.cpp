@@ -115,16 +115,18 @@ void RunOpenMailPipeline(const OpenMailHost& host) {
   if (root.PrimaryKind == pkMessage && root.SubPartCount() != 0) return;
   const CharsetId form = EmojiTextForm(root);
   std::string page_text = DecodedIn(root, form);
-  // Where neither reading converts a byte, the content decoded for the page is the body too.
+  // Where neither reading converts a byte, the content decoded for the page is the body too: it
+  // becomes the body once the page is made from it.
+  const bool page_text_is_body = TranscodeKeepsBytes(root.CharsetCode, form) &&
+                                 TranscodeKeepsBytes(root.CharsetCode, root.TargetCharset);
   std::string body;
-  if (TranscodeKeepsBytes(root.CharsetCode, form) &&
-      TranscodeKeepsBytes(root.CharsetCode, root.TargetCharset)) {
-    body = page_text;
-  } else {
+  if (!page_text_is_body) {
     root.DecodeBody();
     body = root.DecodedData.Take();
   }
-  message.Header->ReadHeaders(root.Headers);
+  // A single-part mail's root becomes the new frame, which has no body of its own: the body it
+  // was decoded from is not kept until then.
+  if (root.SubPartCount() == 0) root.Body.clear();
 
   // The subject, read in the JIS form of its encoded words, goes to the page and to the new
   // header in Shift_JIS, without surrounding blanks.
@@ -132,8 +134,13 @@ void RunOpenMailPipeline(const OpenMailHost& host) {
   message.Header->Subject = subject;
 
   const std::string transfer_encoding = root.TransferEncoding;
-  std::string page = BuildHtmlPage(EmojiToHtml(Released(page_text), transfer_encoding), subject,
-                                   transfer_encoding);
+  std::string page =
+      BuildHtmlPage(EmojiToHtml(page_text, transfer_encoding), subject, transfer_encoding);
+  if (page_text_is_body) {
+    body = Released(page_text);
+  } else {
+    std::string().swap(page_text);
+  }
 
   // A mail that has a part tree keeps it and gains the new frame as its last sub-part; a
   // single-part mail becomes the frame itself.
@@ -143,7 +150,7 @@ void RunOpenMailPipeline(const OpenMailHost& host) {
   TMimePart* alternative = message.AddMultipart("alternative", related);
   // Each new part keeps only its encoded body lines, which the new mail is built from. The
   // plain part keeps what follows a zero byte of the body, as the page does.
-  std::string body_lines = WithCrLfLineBreaks(Released(body));
+  std::string body_lines = TakeWithCrLfLineBreaks(Released(body));
   message.AddPlainTextPartText(std::move(body_lines), alternative)->DecodedData.Release();
   std::string page_lines = TMimeMessEmoji::LinesOf(Released(page));
   message.AddHtmlTextPartText(std::move(page_lines), alternative)->DecodedData.Release();

@@ -579,8 +579,15 @@ void TMimePart::EncodeBody() {
       add_line(item);
     }
   };
-  // Room for the text as it is and a little more; escapes grow it as they come.
-  encoded.reserve(data.size() + data.size() / 8 + 16);
+  if (EncodingKind == ekQuotedPrintable) {
+    // Room for the escaped text (a line break counts as two escapes, more than its CR LF) and a
+    // soft line break for each full line; converted text may need more, and then grows.
+    const std::size_t escaped = QuotedPrintableEncodedSize(data);
+    const auto line = static_cast<std::size_t>(std::max(MaxLineLength, 8));
+    encoded.reserve(escaped + 3 * (escaped / (line - 4) + 1));
+  } else {
+    encoded.reserve(data.size() + data.size() / 8 + 16);
+  }
   if (text) {
     ForEachLine(data, encode_item);
   } else {

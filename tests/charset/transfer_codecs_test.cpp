@@ -39,10 +39,12 @@ TEST(QuotedPrintableEncode, EscapesExactlyTheBodySet) {
   EXPECT_EQ(QuotedPrintableEncode("\xE3\x81"), "=E3=81");
   EXPECT_EQ(QuotedPrintableEncode("\r\n\x7F"), "=0D=0A=7F");
   EXPECT_EQ(QuotedPrintableEncode(""), "");
+  EXPECT_EQ(QuotedPrintableEncodedSize("a=b\t \xE3\r\n"), 18u);
   for (int b = 0; b < 256; ++b) {
     const std::string byte(1, static_cast<char>(b));
     const bool escaped = b < 0x20 || b == '=' || b >= 0x7F;
     EXPECT_EQ(QuotedPrintableEncode(byte).size(), escaped ? 3u : 1u) << b;
+    EXPECT_EQ(QuotedPrintableEncodedSize(byte), escaped ? 3u : 1u) << b;
     EXPECT_EQ(QuotedPrintableDecode(QuotedPrintableEncode(byte)), byte) << b;
   }
 }

@@ -57,6 +57,7 @@ TEST(StringList, WithCrLfLineBreaksIsTheTextOfTheSplitLines) {
     StringList list;
     list.SetText(text);
     EXPECT_EQ(WithCrLfLineBreaks(text), list.Text());
+    EXPECT_EQ(TakeWithCrLfLineBreaks(std::string(text)), list.Text());
   }
   // A zero byte is data here.
   EXPECT_EQ(WithCrLfLineBreaks(std::string_view("a\0b\nc", 5)), std::string("a\0b\r\nc\r\n", 8));

@@ -247,8 +247,8 @@ TEST(ParseLines, AMultipartWhoseBoundaryTheEnclosingPartClaimsStaysBody) {
 TEST(ParseLines, ABoundaryIsReadWithoutTrailingBlanks) {
   for (const std::string end : {" ", "\x04", "\t "}) {
     SCOPED_TRACE(end);
-    auto root = Parse({"Content-Type: multipart/mixed; boundary=\"b" + end + "\"", "", "--b",
-                       "", "first", "--b" + end, "", "second", "--b--"});
+    auto root = Parse({"Content-Type: multipart/mixed; boundary=\"b" + end + "\"", "", "--b", "",
+                       "first", "--b" + end, "", "second", "--b--"});
     EXPECT_EQ(root->Boundary, "b");
     ASSERT_EQ(root->SubPartCount(), 2);
     EXPECT_EQ(root->SubPartAt(1)->Body.lines(), Lines{"second"});
