@@ -1,6 +1,7 @@
 #include "charset/transfer_codecs.h"
 
 #include <array>
+#include <bit>
 #include <cstdint>
 #include <cstring>
 
@@ -134,6 +135,26 @@ constexpr auto kBodyEscapes = [] {
   return escapes;
 }();
 
+// For the eight bytes of `word`: bit 7 of each byte set where QuotedPrintableEncode escapes that
+// byte (below 0x20, "=", 0x7F and above), computed for all eight at once without carries from
+// one byte into the next.
+constexpr std::uint64_t EscapedBytesOf(std::uint64_t word) {
+  constexpr std::uint64_t kOnes = 0x0101010101010101u;
+  constexpr std::uint64_t kHigh = kOnes * 0x80;
+  const std::uint64_t low7 = word & ~kHigh;
+  const std::uint64_t below_space = ~(low7 + kOnes * (0x80 - 0x20)) & kHigh;
+  const std::uint64_t is_delete = (low7 + kOnes) & kHigh;
+  const std::uint64_t xored = word ^ (kOnes * '=');
+  const std::uint64_t is_equals = ~(((xored & ~kHigh) + ~kHigh) | xored) & kHigh;
+  return (word & kHigh) | below_space | is_delete | is_equals;
+}
+
+std::uint64_t WordAt(const char* bytes) {
+  std::uint64_t word;
+  std::memcpy(&word, bytes, sizeof word);
+  return word;
+}
+
 }  // namespace
 
 std::string EncodeEscapedTriplets(std::string_view bytes, char escape, const ByteSet& escape_set) {
@@ -222,22 +243,38 @@ std::string QuotedPrintableEncode(std::string_view bytes) {
 
 void QuotedPrintableEncodeInto(std::string_view bytes, std::string& out) {
   // Each byte's three output bytes are copied whole from the table, and the end moves by its
-  // length; the last byte's copy may reach two bytes past the end, hence the room.
+  // length; the last byte's copy may reach two bytes past the end, hence the room. Eight bytes
+  // of which none is escaped are copied at once.
   out.resize(3 * bytes.size() + 2);
   char* const start = out.data();
   char* at = start;
-  for (const char c : bytes) {
+  const char* in = bytes.data();
+  const char* const end = in + bytes.size();
+  const auto escape_one = [&at](char c) {
     const EscapedByte& escaped = kBodyEscapes[static_cast<unsigned char>(c)];
     std::memcpy(at, escaped.bytes, 3);
     at += escaped.length;
+  };
+  for (; end - in >= 8; in += 8) {
+    if (EscapedBytesOf(WordAt(in)) == 0) {
+      std::memcpy(at, in, 8);
+      at += 8;
+    } else {
+      for (int k = 0; k < 8; ++k) escape_one(in[k]);
+    }
   }
+  for (; in != end; ++in) escape_one(*in);
   out.resize(static_cast<std::size_t>(at - start));
 }
 
 std::size_t QuotedPrintableEncodedSize(std::string_view bytes) {
-  std::size_t size = 0;
-  for (const char c : bytes) size += kBodyEscapes[static_cast<unsigned char>(c)].length;
-  return size;
+  std::size_t escaped = 0;
+  std::size_t i = 0;
+  for (; i + 8 <= bytes.size(); i += 8) {
+    escaped += static_cast<std::size_t>(std::popcount(EscapedBytesOf(WordAt(bytes.data() + i))));
+  }
+  for (; i < bytes.size(); ++i) escaped += kBodyEscapeSet[static_cast<unsigned char>(bytes[i])];
+  return bytes.size() + 2 * escaped;
 }
 
 std::string QuotedPrintableEncodeStrict(std::string_view bytes) {

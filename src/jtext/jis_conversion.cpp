@@ -2,6 +2,7 @@
 
 #include <array>
 #include <cstdint>
+#include <cstring>
 
 namespace pictolumen {
 namespace {
@@ -116,18 +117,6 @@ class JisWriter {
 
 }  // namespace
 
-BytePair JisPairToSjis(unsigned char j1, unsigned char j2) {
-  const unsigned offset = j1 <= 0x5E ? 0x70 : 0xB0;
-  const auto s1 = static_cast<unsigned char>(((j1 + 1) >> 1) + offset);
-  unsigned char s2;
-  if (j1 % 2 == 0) {
-    s2 = static_cast<unsigned char>(j2 + 0x7E);
-  } else {
-    s2 = static_cast<unsigned char>(j2 <= 0x5F ? j2 + 0x1F : j2 + 0x20);
-  }
-  return {s1, s2};
-}
-
 BytePair SjisPairToJis(unsigned char s1, unsigned char s2) {
   const unsigned base = s1 < 0xA0 ? 0x70 : 0xB0;
   auto j1 = static_cast<unsigned char>(2 * (s1 - base));
@@ -167,25 +156,69 @@ BytePair SjisKanaToJis(std::string_view text, std::size_t& position) {
   return pair;
 }
 
+namespace {
+
+// JisPairToSjis as two look-ups: the first byte follows from j1, the second from j2 and whether
+// j1 is odd. A text mixes both kinds of first byte, so the branches of the computation would be
+// hard to predict.
+constexpr auto kSjisFirstOf = [] {
+  std::array<unsigned char, 256> first{};
+  for (unsigned j1 = 0; j1 < 256; ++j1) {
+    first[j1] = JisPairToSjis(static_cast<unsigned char>(j1), 0).first;
+  }
+  return first;
+}();
+constexpr auto kSjisSecondOf = [] {
+  std::array<std::array<unsigned char, 256>, 2> second{};
+  for (unsigned odd = 0; odd < 2; ++odd) {
+    for (unsigned j2 = 0; j2 < 256; ++j2) {
+      second[odd][j2] =
+          JisPairToSjis(static_cast<unsigned char>(odd), static_cast<unsigned char>(j2)).second;
+    }
+  }
+  return second;
+}();
+
+}  // namespace
+
 std::string JisToSjis(std::string_view text) {
   // Every byte read gives at most one byte written (escape sequences none), so the output is
-  // sized once and written through a pointer.
+  // sized once and written through a pointer. This is WalkJis with whole runs at a time: a
+  // single-byte run is copied up to the next escape byte, a two-byte run is converted pair by
+  // pair until an escape byte starts a pair.
   std::string output(text.size(), '\0');
   char* const start = output.data();
   char* out = start;
-  WalkJis(
-      text, [&](unsigned char byte) { *out++ = static_cast<char>(byte); },
-      [&](std::size_t i) -> std::size_t {
-        if (i + 1 >= text.size()) {
-          *out++ = text[i];
-          return 1;
-        }
-        const BytePair pair = JisPairToSjis(At(text, i), At(text, i + 1));
-        out[0] = static_cast<char>(pair.first);
-        out[1] = static_cast<char>(pair.second);
+  const char* const bytes = text.data();
+  const std::size_t size = text.size();
+  bool two_byte_mode = false;
+  std::size_t i = 0;
+  while (i < size) {
+    if (At(text, i) == kEsc) {
+      if (i + 2 >= size) break;  // a sequence cut short ends the text
+      if (bytes[i + 1] == '$') two_byte_mode = true;
+      if (bytes[i + 1] == '(') two_byte_mode = false;
+      i += 3;
+    } else if (!two_byte_mode) {
+      const void* escape = std::memchr(bytes + i, kEsc, size - i);
+      const std::size_t run_end =
+          escape == nullptr ? size
+                            : static_cast<std::size_t>(static_cast<const char*>(escape) - bytes);
+      std::memcpy(out, bytes + i, run_end - i);
+      out += run_end - i;
+      i = run_end;
+    } else {
+      while (i + 1 < size && At(text, i) != kEsc) {
+        const unsigned char j1 = At(text, i);
+        out[0] = static_cast<char>(kSjisFirstOf[j1]);
+        out[1] = static_cast<char>(kSjisSecondOf[j1 & 1][At(text, i + 1)]);
         out += 2;
-        return 2;
-      });
+        i += 2;
+      }
+      // A last byte alone is kept as it is.
+      if (i + 1 == size && At(text, i) != kEsc) *out++ = bytes[i++];
+    }
+  }
   output.resize(static_cast<std::size_t>(out - start));
   return output;
 }

@@ -51,7 +51,12 @@ struct BytePair {
 
 // The Shift_JIS bytes of the JIS bytes j1 j2, computed modulo 256 for any pair.
 // JisPairToSjis(0x24, 0x22) == {0x82, 0xA0};  JisPairToSjis(0x7B, 0x6D) == {0xEE, 0x8D}
-BytePair JisPairToSjis(unsigned char j1, unsigned char j2);
+constexpr BytePair JisPairToSjis(unsigned char j1, unsigned char j2) {
+  const unsigned offset = j1 <= 0x5E ? 0x70 : 0xB0;
+  const auto s1 = static_cast<unsigned char>(((j1 + 1) >> 1) + offset);
+  if (j1 % 2 == 0) return {s1, static_cast<unsigned char>(j2 + 0x7E)};
+  return {s1, static_cast<unsigned char>(j2 <= 0x5F ? j2 + 0x1F : j2 + 0x20)};
+}
 
 // The JIS bytes of the Shift_JIS bytes s1 s2, the exact inverse of JisPairToSjis.
 // SjisPairToJis(0xEB, 0x59) == {0x75, 0x3A}

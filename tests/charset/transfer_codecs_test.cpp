@@ -49,6 +49,31 @@ TEST(QuotedPrintableEncode, EscapesExactlyTheBodySet) {
   }
 }
 
+TEST(QuotedPrintableEncode, EscapesEveryByteAtEveryPlaceOfALongText) {
+  // Long texts are looked at eight bytes at a time: each byte value at each place of such a
+  // group, beside plain letters and beside other escaped bytes.
+  for (int b = 0; b < 256; ++b) {
+    for (std::size_t at = 0; at < 19; ++at) {
+      for (const char around : {'a', '\x80'}) {
+        std::string text(19, around);
+        text[at] = static_cast<char>(b);
+        std::string expected;
+        for (const char c : text) {
+          const auto byte = static_cast<unsigned char>(c);
+          if (byte < 0x20 || byte == '=' || byte >= 0x7F) {
+            constexpr char kHex[] = "0123456789ABCDEF";
+            expected += {'=', kHex[byte >> 4], kHex[byte & 15]};
+          } else {
+            expected += c;
+          }
+        }
+        ASSERT_EQ(QuotedPrintableEncode(text), expected) << b << " at " << at;
+        ASSERT_EQ(QuotedPrintableEncodedSize(text), expected.size()) << b << " at " << at;
+      }
+    }
+  }
+}
+
 TEST(QuotedPrintableEncode, IntoReusesTheBufferAndReplacesItsContent) {
   std::string out = "a longer text that was there before";
   QuotedPrintableEncodeInto("a=b\t ", out);

@@ -98,6 +98,17 @@ TEST(FindLineBreak, FindsTheFirstCrOrLfFromAPosition) {
   EXPECT_EQ(FindLineBreak("ab\ncd\r", 6), std::string_view::npos);
   EXPECT_EQ(FindLineBreak("abc", 0), std::string_view::npos);
   EXPECT_EQ(FindLineBreak("", 0), std::string_view::npos);
+  // Long texts, looked at eight bytes at a time: a break at every place, found from every place
+  // before it, and bytes that differ from CR or LF in one bit only.
+  for (std::size_t at = 0; at < 21; ++at) {
+    for (const char line_break : {'\r', '\n'}) {
+      std::string text(21, '\x8d');
+      text[at] = line_break;
+      text[(at + 5) % 21] = '\x0b';
+      for (std::size_t from = 0; from <= at; ++from) ASSERT_EQ(FindLineBreak(text, from), at);
+      ASSERT_EQ(FindLineBreak(text, at + 1), std::string_view::npos);
+    }
+  }
 }
 
 TEST(Trim, RemovesBlanksAndControlsButKeepsEscape) {
