@@ -73,5 +73,20 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   if (too_short) {
     FUZZ_CHECK(SplitCsvLine(lines[read]).size() <= static_cast<std::size_t>(column), lines[read]);
   }
+
+  // The table of the first column + 1 fields holds the same values, or fails the same way.
+  const auto width = static_cast<std::size_t>(column) + 1;
+  try {
+    const CsvTable table(TableFile(), width);
+    FUZZ_CHECK(!too_short, "a table of a file with a short line");
+    FUZZ_CHECK(table.RowCount() == read, "table rows");
+    for (std::size_t row = 0; row < read; ++row) {
+      for (std::size_t k = 0; k < width; ++k) {
+        FUZZ_CHECK(table.Field(row, k) == SplitCsvLine(lines[row])[k], lines[row]);
+      }
+    }
+  } catch (const ListIndexError&) {
+    FUZZ_CHECK(too_short, "a table that failed on a whole file");
+  }
   return 0;
 }

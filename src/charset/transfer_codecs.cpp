@@ -1,7 +1,6 @@
 #include "charset/transfer_codecs.h"
 
 #include <array>
-#include <bit>
 #include <cstdint>
 #include <cstring>
 
@@ -271,7 +270,9 @@ std::size_t QuotedPrintableEncodedSize(std::string_view bytes) {
   std::size_t escaped = 0;
   std::size_t i = 0;
   for (; i + 8 <= bytes.size(); i += 8) {
-    escaped += static_cast<std::size_t>(std::popcount(EscapedBytesOf(WordAt(bytes.data() + i))));
+    // One bit 7 per escaped byte: moved to bit 0 and summed over the bytes by one product.
+    escaped += static_cast<std::size_t>(
+        ((EscapedBytesOf(WordAt(bytes.data() + i)) >> 7) * 0x0101010101010101u) >> 56);
   }
   for (; i < bytes.size(); ++i) escaped += kBodyEscapeSet[static_cast<unsigned char>(bytes[i])];
   return bytes.size() + 2 * escaped;

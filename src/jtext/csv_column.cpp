@@ -118,20 +118,131 @@ void ReadCsvColumn(StringList& destination, const std::string& file_name, int co
 
 namespace {
 
+// How the reader of plain lines sees each byte.
+enum CsvByte : std::uint8_t {
+  kFieldByte,  // part of a field (a quote too, except where a field begins)
+  kLeadByte,   // a Shift_JIS lead byte: part of a field with the byte after it
+  kBlank,      // 0x01-0x20 but CR and LF: separates fields
+  kCommaByte,
+  kQuoteByte,
+  kCarriageReturn,
+  kLineFeed,
+  kZeroByte,
+};
+
+constexpr auto kCsvByte = [] {
+  std::array<CsvByte, 256> kind{};
+  for (int byte = 0; byte < 256; ++byte) {
+    if (byte == 0) {
+      kind[byte] = kZeroByte;
+    } else if (byte == '\r') {
+      kind[byte] = kCarriageReturn;
+    } else if (byte == '\n') {
+      kind[byte] = kLineFeed;
+    } else if (byte <= 0x20) {
+      kind[byte] = kBlank;
+    } else if (byte == kComma) {
+      kind[byte] = kCommaByte;
+    } else if (byte == kQuote) {
+      kind[byte] = kQuoteByte;
+    } else {
+      kind[byte] = IsSjisLeadByte(static_cast<unsigned char>(byte)) ? kLeadByte : kFieldByte;
+    }
+  }
+  return kind;
+}();
+
+// The fields of the line that begins at `start` of `text` when it is a plain line, as nearly
+// every line of a table is: no field begins with a quote, no zero byte, no CR but one just before
+// its LF, no lead byte before its line break. Its first `width` fields go to `fields`, their
+// number to `count`, and the position after the line (after its LF, or the end of the text) is
+// returned; for any other line npos, and the caller reads it the general way. The fields are
+// those ForEachCsvField gives, found in one pass over the bytes; the zero byte that ends the
+// string's data stops every loop at the end of the text.
+std::size_t ReadPlainCsvLine(const std::string& text, std::size_t start, std::size_t width,
+                             std::span<std::string_view> fields, std::size_t& count) {
+  constexpr std::size_t kNotPlain = std::string_view::npos;
+  const char* const begin = text.data();
+  const char* const end = begin + text.size();
+  const auto kind = [](const char* at) { return kCsvByte[static_cast<unsigned char>(*at)]; };
+  const auto offset = [begin](const char* at) { return static_cast<std::size_t>(at - begin); };
+  // Where a line break, a zero byte or the end of the text is at `at`: the position after the
+  // line, or kNotPlain for a lone CR or a zero byte in the text.
+  const auto after_line = [&](const char* at) -> std::size_t {
+    switch (kind(at)) {
+      case kLineFeed:
+        return offset(at) + 1;
+      case kCarriageReturn:
+        if (at[1] == '\n') return offset(at) + 2;
+        return at + 1 == end ? text.size() : kNotPlain;
+      default:
+        return at == end ? text.size() : kNotPlain;
+    }
+  };
+  // The rest of a line whose fields are all read is not looked at, but for its end.
+  const auto skip_rest = [&](const char* at) {
+    const std::size_t line_feed = text.find('\n', offset(at));
+    return line_feed == std::string::npos ? text.size() : line_feed + 1;
+  };
+  count = 0;
+  const char* at = begin + start;
+  if (width == 0) return skip_rest(at);
+  while (true) {
+    while (kind(at) == kBlank) ++at;
+    if (kind(at) >= kCarriageReturn) return after_line(at);
+    if (kind(at) == kQuoteByte) return kNotPlain;
+    // A field, empty where a comma stands at its start.
+    const char* const field = at;
+    while (true) {
+      const CsvByte byte = kind(at);
+      if (byte == kFieldByte || byte == kQuoteByte) {
+        ++at;
+      } else if (byte == kLeadByte) {
+        if (kind(at + 1) >= kCarriageReturn) return kNotPlain;
+        at += 2;
+      } else {
+        break;
+      }
+    }
+    // A lone CR, which is no part of the line, would join what follows it to the field.
+    if (kind(at) == kCarriageReturn && after_line(at) == kNotPlain) return kNotPlain;
+    fields[count++] = std::string_view(field, static_cast<std::size_t>(at - field));
+    if (count == width) return skip_rest(at);
+    while (kind(at) == kBlank) ++at;
+    if (kind(at) >= kCarriageReturn) return after_line(at);
+    if (kind(at) == kCommaByte) {
+      ++at;
+      // A comma as the very last byte of the line adds an empty last field.
+      if (kind(at) >= kCarriageReturn) {
+        const std::size_t after = after_line(at);
+        if (after != kNotPlain) fields[count++] = std::string_view();
+        return after;
+      }
+    }
+  }
+}
+
 // Hands every line of `text` to `take` as the first `width` fields it has (fewer where it has
 // fewer), split as SplitCsvLine describes. A quoted field, and a line that holds a lone CR
 // (which is no part of it), are made in a string that `storage()` gives, at most width + 1 per
 // line. Lines end at LF; a CR ending a line before LF is dropped too; a zero byte ends its line.
 template <typename Storage, typename Take>
-void ForEachCsvRow(std::string_view text, std::size_t width, Storage&& storage, Take&& take) {
+void ForEachCsvRow(const std::string& text, std::size_t width, Storage&& storage, Take&& take) {
   // A zero byte, which ends a line, is looked for once in the whole text.
   const bool has_zero_byte = text.find('\0') != std::string_view::npos;
   std::vector<std::string_view> fields(width);
   std::size_t start = 0;
   while (start < text.size()) {
+    std::size_t count = 0;
+    if (const std::size_t next = ReadPlainCsvLine(text, start, width, fields, count);
+        next != std::string_view::npos) {
+      take(std::span<const std::string_view>(fields.data(), count));
+      start = next;
+      continue;
+    }
     std::size_t end = text.find('\n', start);
     if (end == std::string_view::npos) end = text.size();
-    std::string_view line = text.substr(start, end - start);
+    std::string_view line = std::string_view(text).substr(start, end - start);
     start = end + 1;
     if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
     if (line.find('\r') != std::string_view::npos) {
@@ -143,7 +254,7 @@ void ForEachCsvRow(std::string_view text, std::size_t width, Storage&& storage, 
       line = without_cr;
     }
     if (has_zero_byte) line = line.substr(0, line.find('\0'));
-    std::size_t count = 0;
+    count = 0;
     if (width != 0) {
       ForEachCsvField(line, storage, [&](std::string_view field) {
         fields[count++] = field;
@@ -189,7 +300,7 @@ CsvTable::CsvTable(const std::string& file_name, std::size_t width)
   const auto storage = [this]() -> std::string& { return made_.emplace_back(); };
   ForEachCsvRow(text_, width_, storage, [&](std::span<const std::string_view> fields) {
     if (fields.size() < width_) throw ColumnError(static_cast<int>(width_) - 1);
-    fields_.insert(fields_.end(), fields.begin(), fields.end());
+    for (const std::string_view field : fields) fields_.push_back(field);
   });
 }
 

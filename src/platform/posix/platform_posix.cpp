@@ -1,6 +1,7 @@
 // The platform layer on Linux: the stand-in for the Windows services the plug-in uses.
 #include <dirent.h>
 #include <dlfcn.h>
+#include <fcntl.h>
 #include <fnmatch.h>
 #include <iconv.h>
 #include <langinfo.h>
@@ -42,6 +43,21 @@ class ScopedIconv {
 
  private:
   iconv_t cd_;
+};
+
+// An open file descriptor, closed with its owner.
+class ScopedDescriptor {
+ public:
+  explicit ScopedDescriptor(int descriptor) : descriptor_(descriptor) {}
+  ~ScopedDescriptor() {
+    if (descriptor_ >= 0) ::close(descriptor_);
+  }
+  ScopedDescriptor(const ScopedDescriptor&) = delete;
+  ScopedDescriptor& operator=(const ScopedDescriptor&) = delete;
+  int get() const { return descriptor_; }
+
+ private:
+  int descriptor_;
 };
 
 struct DirCloser {
@@ -185,14 +201,24 @@ std::vector<DirectoryEntry> ListDirectory(const std::string& pattern) {
 }
 
 std::string ReadWholeFile(const std::string& path) {
-  std::unique_ptr<FILE, int (*)(FILE*)> file(std::fopen(path.c_str(), "rb"), &std::fclose);
-  if (!file)
+  // Read with the system calls themselves: a small file (settings, skin, table), read at every
+  // open of a mail, costs an open, two reads and a close, where the C library's stream adds a
+  // status call and a read.
+  const ScopedDescriptor file(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
+  if (file.get() < 0) {
     throw IoError(errno == ENOENT ? kFileNotFoundCode : errno, ErrorText("Cannot open", path));
+  }
   std::string data;
   char buffer[65536];
-  std::size_t n;
-  while ((n = std::fread(buffer, 1, sizeof buffer, file.get())) > 0) data.append(buffer, n);
-  if (std::ferror(file.get())) throw IoError(errno, ErrorText("Cannot read", path));
+  while (true) {
+    const ssize_t n = ::read(file.get(), buffer, sizeof buffer);
+    if (n == 0) break;
+    if (n < 0) {
+      if (errno == EINTR) continue;
+      throw IoError(errno, ErrorText("Cannot read", path));
+    }
+    data.append(buffer, static_cast<std::size_t>(n));
+  }
   return data;
 }
 
