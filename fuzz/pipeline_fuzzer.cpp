@@ -68,7 +68,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const std::string source(reinterpret_cast<const char*>(data), size);
   std::optional<std::string> handed;
   try {
-    RunOpenMailPipeline({[&] { return source; }, [&](const std::string& s) { handed = s; }});
+    RunOpenMailPipeline(
+        {[&] { return source.c_str(); }, [&](const std::string& s) { handed = s; }});
   } catch (const Error&) {
     FUZZ_CHECK(!handed, "a source handed to the host before an error");
     return 0;

@@ -105,7 +105,8 @@ void RunOpenMailPipeline(const OpenMailHost& host) {
   if (ReadIniFlag(settings_file, kSettingsSection, kEnableKey) != "-1") return;
 
   TMimeMessEmoji message;
-  message.ParseMessageText(host.GetSource());
+  const char* const source = host.GetSource();
+  message.ParseMessageText(source != nullptr ? source : "");
   if (!message.IsFromCarrier()) return;
 
   TMimePart& root = *message.MessagePart;

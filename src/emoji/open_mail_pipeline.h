@@ -12,7 +12,10 @@ namespace pictolumen {
 
 // The host's two services the pipeline uses.
 struct OpenMailHost {
-  std::function<std::string()> GetSource;             // the source of the mail being opened
+  // The source of the mail being opened as a zero-terminated text in the host's memory (null for
+  // none); it is read while the mail is parsed, which copies what the new mail keeps, and not
+  // looked at after that.
+  std::function<const char*()> GetSource;
   std::function<void(const std::string&)> SetSource;  // shows a source in its place ("TEMP")
 };
 

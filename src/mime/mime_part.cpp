@@ -342,8 +342,25 @@ std::vector<std::string_view> LinesOfText(std::string_view text) {
   return lines;
 }
 
-// `lines`, each followed by CR LF, made in one buffer of the exact size.
+// `lines`, pieces of one text as LinesOfText gives them, each followed by CR LF, made in one
+// buffer of the exact size.
 std::string JoinedLines(std::span<const std::string_view> lines) {
+  if (lines.empty()) return {};
+  // Lines that follow one another in the text with two bytes between them are ended there by CR
+  // LF (any other line break is one byte): such a run of lines is copied as one piece.
+  bool one_piece = true;
+  for (std::size_t k = 0; k + 1 < lines.size() && one_piece; ++k) {
+    one_piece = lines[k].data() + lines[k].size() + 2 == lines[k + 1].data();
+  }
+  if (one_piece) {
+    const char* const first = lines.front().data();
+    const auto length = static_cast<std::size_t>(lines.back().data() + lines.back().size() - first);
+    std::string text;
+    text.reserve(length + 2);
+    text.append(first, length);
+    text.append("\r\n");
+    return text;
+  }
   std::size_t size = 0;
   for (const std::string_view line : lines) size += line.size() + 2;
   std::string text;

@@ -60,10 +60,7 @@ void AddMenuEntry(void* menu, std::intptr_t kind) {
 
 void OpenMail() {
   OpenMailHost host;
-  host.GetSource = [] {
-    const char* source = HostApi->GetSource(nullptr);
-    return std::string(source ? source : "");
-  };
+  host.GetSource = [] { return HostApi->GetSource(nullptr); };
   host.SetSource = [](const std::string& source) { HostApi->SetSource("TEMP", source.c_str()); };
   RunOpenMailPipeline(host);
 }

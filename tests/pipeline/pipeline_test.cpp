@@ -36,7 +36,7 @@ struct Recorder {
   std::string source;
   std::optional<std::string> handed;
   OpenMailHost Host() {
-    return {[this] { return source; }, [this](const std::string& s) { handed = s; }};
+    return {[this] { return source.c_str(); }, [this](const std::string& s) { handed = s; }};
   }
 };
 
@@ -165,7 +165,7 @@ TEST_F(PipelineTest, LeavesOtherMailAndSwitchedOffDisplayAlone) {
     bool asked = false;
     RunOpenMailPipeline({[&] {
                            asked = true;
-                           return std::string(kHandsetMail);
+                           return kHandsetMail;
                          },
                          [&](const std::string&) { ADD_FAILURE() << "rewritten with " << value; }});
     EXPECT_FALSE(asked) << value;  // the host is not even asked for the source
