@@ -3,10 +3,14 @@
 // beside it, and the image cache in a temporary folder of its own), hands it a mail of an au
 // handset and takes back the rewritten source. The cache is warm: every picture is there before
 // the first measurement.
+#include <malloc.h>
+
+#include <atomic>
 #include <cstdint>
 #include <cstdlib>
 #include <filesystem>
 #include <memory>
+#include <new>
 #include <stdexcept>
 #include <string>
 
@@ -14,6 +18,52 @@
 #include "host/host_state.h"
 #include "platform/platform.h"
 #include "plugin/host_interface.h"
+
+// The bytes the process holds from operator new, and the most it held since the meter was last
+// reset: this program replaces the global operator new and delete, which the plug-in library
+// uses too, so that the plug-in's own peak memory during one call can be read apart from the
+// host's (whose buffers are made before the call and reused by it).
+namespace {
+
+std::atomic<std::size_t> bytes_in_use{0};
+std::atomic<std::size_t> peak_bytes_in_use{0};
+
+void* AllocateCounted(std::size_t size) {
+  void* block = std::malloc(size == 0 ? 1 : size);
+  if (block == nullptr) throw std::bad_alloc();
+  const std::size_t now = bytes_in_use += malloc_usable_size(block);
+  std::size_t peak = peak_bytes_in_use.load();
+  while (now > peak && !peak_bytes_in_use.compare_exchange_weak(peak, now)) {
+  }
+  return block;
+}
+
+void FreeCounted(void* block) noexcept {
+  if (block == nullptr) return;
+  bytes_in_use -= malloc_usable_size(block);
+  std::free(block);
+}
+
+}  // namespace
+
+void* operator new(std::size_t size) {
+  return AllocateCounted(size);
+}
+void* operator new[](std::size_t size) {
+  return AllocateCounted(size);
+}
+void operator delete(void* block) noexcept {
+  FreeCounted(block);
+}
+void operator delete[](void* block) noexcept {
+  FreeCounted(block);
+}
+void operator delete(void* block, std::size_t) noexcept {
+  FreeCounted(block);
+}
+void operator delete[](void* block, std::size_t) noexcept {
+  FreeCounted(block);
+}
 
 namespace pictolumen::bench {
 namespace {
@@ -76,7 +126,12 @@ void OpenMail(benchmark::State& state, const std::string& mail) {
     state.SkipWithError("the mail was not rewritten");
     return;
   }
-  bool rewritten = true;
+  // The plug-in's own peak: the most it held at once during one call, beyond what the process
+  // held before it.
+  const std::size_t before = bytes_in_use.load();
+  peak_bytes_in_use = before;
+  bool rewritten = plugin.OpenCurrent();
+  state.counters["plugin_peak_bytes"] = static_cast<double>(peak_bytes_in_use.load() - before);
   TimeAgainstMemcpy(state, mail.size(), [&] { rewritten = plugin.OpenCurrent() && rewritten; });
   if (!rewritten) state.SkipWithError("the mail was not rewritten");
   state.counters["out_bytes"] = static_cast<double>(host::State().set_source.size());

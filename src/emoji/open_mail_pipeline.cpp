@@ -83,10 +83,10 @@ std::string SubjectAsSent(const TMimePart& root, CharsetId form) {
   return Trim(ConvertCode(header_as_sent.Subject, jcJIS, jcSJIS));
 }
 
-// The text of the built message, made straight from the part tree, which is released as soon as
-// the text is made.
+// The text of the built message, made straight from the part tree, whose bodies are let go as they
+// are written and whose rest is released as soon as the text is made.
 std::string TakeSource(TMimeMess& message) {
-  std::string source = message.BuildMessageText();
+  std::string source = message.TakeMessageText();
   message.MessagePart->Clear();
   message.MessagePart->Lines = StringList();
   message.Lines = StringList();

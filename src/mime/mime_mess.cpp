@@ -107,6 +107,11 @@ std::string TMimeMess::BuildMessageText() {
   return MessagePart->BuildText();
 }
 
+std::string TMimeMess::TakeMessageText() {
+  BuildRootHeaders();
+  return MessagePart->TakeText();
+}
+
 void TMimeMess::BuildRootHeaders() {
   StringList head;
   Header->WriteHeaders(head);

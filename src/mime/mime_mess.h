@@ -56,6 +56,9 @@ class TMimeMess {
   // lists of lines: neither Lines nor the root's Lines change. The root's Headers become those
   // BuildMessage writes.
   std::string BuildMessageText();
+  // BuildMessageText for a message written once: the parts' bodies are let go as they are
+  // written (TMimePart::TakeText) and left empty.
+  std::string TakeMessageText();
 
  private:
   // The root's Headers as BuildMessage writes them: Header's lines and the root's content lines.

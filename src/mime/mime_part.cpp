@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <new>
 #include <span>
+#include <utility>
 
 #include "charset/charset_conversion.h"
 #include "charset/mail_date.h"
@@ -655,41 +656,40 @@ bool TMimePart::WritesEnclosedMessage() const {
   return PrimaryKind == pkMessage && CanNestSubPart() && !SubParts.empty();
 }
 
-// Where the lines of a part tree go: into a list (BuildLines) or into one text (BuildText).
-class TMimePart::LineSink {
- public:
-  virtual void Add(std::string_view line) = 0;
-  virtual void AddAll(const StringList& lines) = 0;
-
- protected:
-  ~LineSink() = default;
-};
-
 namespace {
 
-class ListSink final : public TMimePart::LineSink {
+// Where the lines of a part tree go: into a list (BuildLines), into one text (BuildText, and
+// TakeText, which lets each body go once it is written) or only counted.
+class ListSink {
  public:
   explicit ListSink(std::vector<std::string>& out) : out_(out) {}
-  void Add(std::string_view line) override { out_.emplace_back(line); }
-  void AddAll(const StringList& lines) override { AppendLines(lines, out_); }
+  void Add(std::string_view line) { out_.emplace_back(line); }
+  void AddAll(const StringList& lines) { AppendLines(lines, out_); }
+  void AddBody(const StringList& body) { AddAll(body); }
 
  private:
   std::vector<std::string>& out_;
 };
 
-class TextSink final : public TMimePart::LineSink {
+class TextSink {
  public:
   explicit TextSink(std::string& out) : out_(out) {}
-  void Add(std::string_view line) override {
+  void Add(std::string_view line) {
     out_.append(line);
     out_.append("\r\n");
   }
-  void AddAll(const StringList& lines) override {
+  void AddAll(const StringList& lines) {
     if (const std::string* joined = lines.Joined()) {
       out_.append(*joined);
       return;
     }
     for (const std::string& line : lines) Add(line);
+  }
+  void AddBody(const StringList& body) { AddAll(body); }
+  // The body is written, then let go.
+  void AddBody(StringList& body) {
+    AddAll(body);
+    body.clear();
   }
 
  private:
@@ -697,16 +697,17 @@ class TextSink final : public TMimePart::LineSink {
 };
 
 // Counts the bytes that TextSink would write.
-class SizeSink final : public TMimePart::LineSink {
+class SizeSink {
  public:
-  void Add(std::string_view line) override { size_ += line.size() + 2; }
-  void AddAll(const StringList& lines) override {
+  void Add(std::string_view line) { size_ += line.size() + 2; }
+  void AddAll(const StringList& lines) {
     if (const std::string* joined = lines.Joined()) {
       size_ += joined->size();
       return;
     }
     for (const std::string& line : lines) Add(line);
   }
+  void AddBody(const StringList& body) { AddAll(body); }
   std::size_t Size() const { return size_; }
 
  private:
@@ -715,16 +716,17 @@ class SizeSink final : public TMimePart::LineSink {
 
 }  // namespace
 
-void TMimePart::WriteTree(LineSink& out) const {
+template <class Part, class Sink>
+void TMimePart::WriteTree(Part& root, Sink& out) {
   // One frame per part whose sub-parts are being written, with the index of the next one; the
   // frames take the place of recursion.
   struct Frame {
-    const TMimePart* part;
+    Part* part;
     std::size_t next_sub_part;
   };
   std::vector<Frame> frames;
   std::string single_line;  // reused for every field that has to be made one line
-  const auto begin_part = [&](const TMimePart& part) {
+  const auto begin_part = [&](Part& part) {
     for (const std::string& field : part.Headers) {
       // An empty entry would end the header block early.
       if (field.empty()) continue;
@@ -736,20 +738,20 @@ void TMimePart::WriteTree(LineSink& out) const {
     frames.push_back({&part, 0});
   };
 
-  begin_part(*this);
+  begin_part(root);
   while (!frames.empty()) {
     Frame& frame = frames.back();
-    const TMimePart& part = *frame.part;
+    Part& part = *frame.part;
     if (part.WritesBoundaries()) {
       if (frame.next_sub_part < part.SubParts.size()) {
-        const TMimePart& sub = *part.SubParts[frame.next_sub_part++];
+        Part& sub = *part.SubParts[frame.next_sub_part++];
         out.Add("--" + part.Boundary);
         begin_part(sub);
         continue;
       }
       out.Add("--" + part.Boundary + "--");
       out.AddAll(part.Epilogue);
-      out.AddAll(part.Body);
+      out.AddBody(part.Body);
     } else if (part.WritesEnclosedMessage()) {
       if (frame.next_sub_part == 0) {
         frame.next_sub_part = 1;
@@ -757,7 +759,7 @@ void TMimePart::WriteTree(LineSink& out) const {
         continue;
       }
     } else {
-      out.AddAll(part.Body);
+      out.AddBody(part.Body);
     }
     frames.pop_back();
   }
@@ -766,18 +768,28 @@ void TMimePart::WriteTree(LineSink& out) const {
 void TMimePart::BuildLines() {
   Lines.clear();
   ListSink sink(Lines.lines());
-  WriteTree(sink);
+  WriteTree(std::as_const(*this), sink);
 }
 
 std::string TMimePart::BuildText() const {
   // The tree is walked twice: once to learn the size of the text, so that a text of any size is
   // made in one buffer and never copied over as it grows, then to write it.
   SizeSink size;
-  WriteTree(size);
+  WriteTree(*this, size);
   std::string text;
   text.reserve(size.Size());
   TextSink sink(text);
-  WriteTree(sink);
+  WriteTree(*this, sink);
+  return text;
+}
+
+std::string TMimePart::TakeText() {
+  SizeSink size;
+  WriteTree(std::as_const(*this), size);
+  std::string text;
+  text.reserve(size.Size());
+  TextSink sink(text);
+  WriteTree(*this, sink);
   return text;
 }
 

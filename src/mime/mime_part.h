@@ -129,7 +129,10 @@ class TMimePart {
   // the list of lines; Lines is left as it is.
   std::string BuildText() const;
 
-  class LineSink;
+  // BuildText for a tree that is written once: each part's Body is let go as soon as it is
+  // written, so that a large message is not held twice over while its text is made. The bodies
+  // are left empty; everything else stays.
+  std::string TakeText();
 
  private:
   struct ParseTask;
@@ -142,8 +145,10 @@ class TMimePart {
   // A multipart writes its delimiter lines only around sub-parts it holds.
   bool WritesBoundaries() const;
   bool WritesEnclosedMessage() const;
-  // Hands the lines of the tree from this part down, as BuildLines lists them, to `out`.
-  void WriteTree(LineSink& out) const;
+  // Hands the lines of the tree from `root` down, as BuildLines lists them, to `out`; each body
+  // goes to out.AddBody, which may take it over where the tree is not const (TakeText).
+  template <class Part, class Sink>
+  static void WriteTree(Part& root, Sink& out);
 };
 
 // Whether the delimiter lines of `boundary` begin with the delimiter of one of the `enclosing`

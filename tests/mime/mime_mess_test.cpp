@@ -187,6 +187,23 @@ TEST(TMimeMess, BuildMessageTextIsTheTextOfTheBuiltLines) {
   }
 }
 
+TEST(TMimeMess, TakingTheTextGivesTheBuiltTextAndLetsTheBodiesGo) {
+  for (const char* name : kSamples) {
+    SCOPED_TRACE(name);
+    const auto built = ParseText(SampleText(name));
+    const auto taken = ParseText(SampleText(name));
+    EXPECT_EQ(taken->TakeMessageText(), built->BuildMessageText());
+    std::vector<TMimePart*> pending{taken->MessagePart.get()};
+    while (!pending.empty()) {
+      TMimePart* part = pending.back();
+      pending.pop_back();
+      EXPECT_TRUE(part->Body.empty()) << part->PrimaryType << "/" << part->SubType;
+      EXPECT_FALSE(part->Headers.empty());
+      for (int k = 0; k < part->SubPartCount(); ++k) pending.push_back(part->SubPartAt(k));
+    }
+  }
+}
+
 TEST(TMimeMess, ParsingTheTextGivesTheSameMessageAsParsingItsLines) {
   std::vector<std::string> texts;
   for (const char* name : kSamples) texts.push_back(SampleText(name));
