@@ -147,12 +147,10 @@ std::string WithoutPath(std::string_view name, bool shift_jis) {
 // break the message apart or end its text, so each becomes a space. A field without them is
 // taken as it is; otherwise the line is made in `storage`.
 std::string_view AsSingleLine(std::string_view field, std::string& storage) {
-  constexpr std::string_view kLineBreakers("\r\n\0", 3);
-  if (field.find_first_of(kLineBreakers) == std::string_view::npos) return field;
+  const auto breaks_line = [](char c) { return c == '\r' || c == '\n' || c == '\0'; };
+  if (std::none_of(field.begin(), field.end(), breaks_line)) return field;
   storage.assign(field);
-  for (char& c : storage) {
-    if (kLineBreakers.find(c) != std::string_view::npos) c = ' ';
-  }
+  std::replace_if(storage.begin(), storage.end(), breaks_line, ' ');
   return storage;
 }
 
