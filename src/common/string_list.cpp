@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <utility>
 
 namespace pictolumen {
 
@@ -120,6 +121,12 @@ std::vector<std::string>& StringList::Split() const {
 std::string TakeWithCrLfLineBreaks(std::string text) {
   if (!OnlyCrLfBreaks(text)) return WithCrLfLineBreaks(text);
   if (!text.empty() && !text.ends_with("\r\n")) text.append("\r\n");
+  return text;
+}
+
+std::string StringList::TakeText() {
+  std::string text = is_joined_ ? std::exchange(joined_, std::string()) : Text();
+  clear();
   return text;
 }
 

@@ -42,6 +42,9 @@ class StringList {
 
   // Joins the lines, each followed by CR LF (the last one too).
   std::string Text() const;
+  // Text(), taking over the storage of a joined text instead of copying it; the list is left
+  // empty.
+  std::string TakeText();
 
   std::size_t size() const { return Split().size(); }
   bool empty() const { return is_joined_ ? joined_.empty() : lines_.empty(); }

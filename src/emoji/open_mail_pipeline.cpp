@@ -29,10 +29,16 @@ CharsetId EmojiTextForm(const TMimePart& root) {
 }
 
 // The decoded content of `part` in the character set `form`; the part's own target is kept.
-std::string DecodedIn(TMimePart& part, CharsetId form) {
+// Where `body_needed_later` is false, the part's body is taken over where it can be, and left
+// empty.
+std::string DecodedIn(TMimePart& part, CharsetId form, bool body_needed_later) {
   const CharsetId target = part.TargetCharset;
   part.TargetCharset = form;
-  part.DecodeBody();
+  if (body_needed_later) {
+    part.DecodeBody();
+  } else {
+    part.DecodeTakenBody();
+  }
   part.TargetCharset = target;
   return part.DecodedData.Take();
 }
@@ -115,19 +121,20 @@ void RunOpenMailPipeline(const OpenMailHost& host) {
   // mail is left as it is.
   if (root.PrimaryKind == pkMessage && root.SubPartCount() != 0) return;
   const CharsetId form = EmojiTextForm(root);
-  std::string page_text = DecodedIn(root, form);
   // Where neither reading converts a byte, the content decoded for the page is the body too: it
   // becomes the body once the page is made from it.
   const bool page_text_is_body = TranscodeKeepsBytes(root.CharsetCode, form) &&
                                  TranscodeKeepsBytes(root.CharsetCode, root.TargetCharset);
+  // A single-part mail's root becomes the new frame, which has no body of its own: the body it
+  // is decoded from is let go (taken over where it needs no decoding) once it is decoded.
+  const bool single_part = root.SubPartCount() == 0;
+  std::string page_text = DecodedIn(root, form, !(single_part && page_text_is_body));
   std::string body;
   if (!page_text_is_body) {
     root.DecodeBody();
     body = root.DecodedData.Take();
   }
-  // A single-part mail's root becomes the new frame, which has no body of its own: the body it
-  // was decoded from is not kept until then.
-  if (root.SubPartCount() == 0) root.Body.clear();
+  if (single_part) root.Body.clear();
 
   // The subject, read in the JIS form of its encoded words, goes to the page and to the new
   // header in Shift_JIS, without surrounding blanks.

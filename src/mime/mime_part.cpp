@@ -503,7 +503,20 @@ void TMimePart::ParsePartHeader() {
 }
 
 void TMimePart::DecodeBody() {
+  Decode(false);
+}
+
+void TMimePart::DecodeTakenBody() {
+  Decode(true);
+  Body.clear();
+}
+
+void TMimePart::Decode(bool take_body) {
   DecodedData.Clear();
+  // Whether text is converted is told from the body before it may be taken over.
+  const bool convert = PrimaryKind == pkText &&
+                       !(UpperCase(SubType) == "HTML" && HtmlNamesItsCharset(Body)) &&
+                       !TranscodeKeepsBytes(CharsetCode, TargetCharset);
   std::string decoded;
   switch (EncodingKind) {
     case ekQuotedPrintable:
@@ -520,13 +533,10 @@ void TMimePart::DecodeBody() {
       break;
     case ek7Bit:
     case ek8Bit:
-      decoded = Body.Text();
+      decoded = take_body ? Body.TakeText() : Body.Text();
       break;
   }
-  if (PrimaryKind == pkText && !(UpperCase(SubType) == "HTML" && HtmlNamesItsCharset(Body)) &&
-      !TranscodeKeepsBytes(CharsetCode, TargetCharset)) {
-    decoded = TranscodeText(decoded, CharsetCode, TargetCharset);
-  }
+  if (convert) decoded = TranscodeText(decoded, CharsetCode, TargetCharset);
   DecodedData.Assign(std::move(decoded));
   DecodedData.Seek(0);
 }

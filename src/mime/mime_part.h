@@ -109,6 +109,9 @@ class TMimePart {
   // Body -> DecodedData (position 0): transfer decoding, then for text (except HTML that names
   // its own charset in a meta line) conversion from CharsetCode to TargetCharset.
   void DecodeBody();
+  // DecodeBody for a part whose Body is not needed afterwards: the Body is left empty, and a body
+  // without transfer encoding is taken over as the content instead of copied.
+  void DecodeTakenBody();
 
   // DecodedData -> Body: for text, conversion from TargetCharset to CharsetCode; then base64 in
   // lines of 72 characters, or quoted-printable cut into lines of MaxLineLength, or the lines
@@ -136,6 +139,8 @@ class TMimePart {
 
  private:
   struct ParseTask;
+  // DecodeBody, taking a body without transfer encoding over where `take_body`.
+  void Decode(bool take_body);
   // Parses the tree from `lines`, pieces of the text of the part; the lines of a message part
   // lose their trailing blanks there. Bodies are joined texts where `lines_are_split` (no line
   // holds a CR or LF), else lists.

@@ -86,6 +86,14 @@ TEST(StringList, AJoinedListIsTheListOfItsLines) {
   whole.clear();
   EXPECT_TRUE(whole.empty());
   EXPECT_EQ(whole.Text(), "");
+  // Taking the text gives it whole, in either form, and empties the list.
+  StringList taken;
+  taken.AssignJoined("p\r\nq\r\n");
+  EXPECT_EQ(taken.TakeText(), "p\r\nq\r\n");
+  EXPECT_TRUE(taken.empty());
+  taken.push_back("r");
+  EXPECT_EQ(taken.TakeText(), "r\r\n");
+  EXPECT_TRUE(taken.empty());
   StringList nothing;
   nothing.AssignJoined("");
   EXPECT_TRUE(nothing.empty());

@@ -301,6 +301,33 @@ TEST(DecodeBody, HtmlThatNamesItsCharsetIsNotConverted) {
   EXPECT_NE(Decoded(*plain_with_meta).find("\xc3\xa9"), std::string::npos);
 }
 
+TEST(DecodeBody, ATakenBodyGivesTheSameContentAndIsLeftEmpty) {
+  const std::vector<Lines> parts = {
+      {"Content-Type: text/plain; charset=Shift_JIS", "Content-Transfer-Encoding: 8bit", "",
+       "\x82\xa0", "", "x"},
+      {"Content-Type: text/plain; charset=iso-8859-1", "", "caf\xe9"},
+      {"Content-Type: text/html; charset=iso-8859-1", "", "<head>",
+       "<meta http-equiv=\"content-type\" content=\"text/html\">", "</head>", "\xe9"},
+      {"Content-Type: text/plain; charset=iso-8859-1",
+       "Content-Transfer-Encoding: quoted-printable", "", "caf=E9 and a very=", " long line"},
+      {"Content-Type: image/gif", "Content-Transfer-Encoding: base64", "", "R0lG", "ODlh"}};
+  for (const Lines& lines : parts) {
+    SCOPED_TRACE(lines.front());
+    std::string text;
+    for (const std::string& line : lines) text += line + "\r\n";
+    TMimePart copied;
+    TMimePart taken;
+    copied.ParseText(text);
+    taken.ParseText(text);
+    copied.TargetCharset = taken.TargetCharset = csUTF_8;
+    copied.DecodeBody();
+    taken.DecodeTakenBody();
+    EXPECT_EQ(taken.DecodedData.Bytes(), copied.DecodedData.Bytes());
+    EXPECT_FALSE(copied.Body.empty());
+    EXPECT_TRUE(taken.Body.empty());
+  }
+}
+
 TEST(EncodeBody, CutsQuotedPrintableLinesAndKeepsEmptyLines) {
   TMimePart part;
   part.SetPrimaryType("text");
