@@ -1,5 +1,7 @@
 #include "emoji/skin_page.h"
 
+#include <utility>
+
 #include "common/text.h"
 #include "emoji/emoji_markup.h"
 #include "jtext/path_helpers.h"
@@ -12,25 +14,43 @@ namespace {
 
 // `skin` with each "{Body}" and "{Subject}" of its own text replaced in one pass. The mail's
 // text that is put in is never searched again: a mail whose text holds these words is shown as
-// written, and cannot make the page many times the size of the mail.
-std::string FillPlaceholders(std::string_view skin, std::string_view body,
-                             std::string_view subject) {
+// written, and cannot make the page many times the size of the mail. Where "{Body}" stands once,
+// as in every skin that comes with the plug-in, the page is made around the body in its own
+// storage, so that a large body is not copied into a new buffer.
+std::string FillPlaceholders(std::string_view skin, std::string body, std::string_view subject) {
   constexpr std::string_view kBody = "{Body}";
   constexpr std::string_view kSubject = "{Subject}";
+  // The part of the skin from `from` to `to` with each "{Subject}" replaced, appended to `page`.
+  const auto append_with_subject = [&](std::string& page, std::size_t from, std::size_t to) {
+    for (std::size_t found = skin.find(kSubject, from); found < to;
+         found = skin.find(kSubject, from)) {
+      page.append(skin.substr(from, found - from));
+      page.append(subject);
+      from = found + kSubject.size();
+    }
+    page.append(skin.substr(from, to - from));
+  };
+  const std::size_t first_body = skin.find(kBody);
+  if (first_body != std::string_view::npos &&
+      skin.find(kBody, first_body + kBody.size()) == std::string_view::npos) {
+    std::string before;
+    append_with_subject(before, 0, first_body);
+    std::string after;
+    append_with_subject(after, first_body + kBody.size(), skin.size());
+    body.reserve(before.size() + body.size() + after.size());
+    body.insert(0, before);
+    body.append(after);
+    return body;
+  }
   std::string page;
   std::size_t at = 0;
-  std::size_t next_body = skin.find(kBody);
-  std::size_t next_subject = skin.find(kSubject);
-  while (next_body != std::string_view::npos || next_subject != std::string_view::npos) {
-    const bool is_body = next_body < next_subject;
-    const std::size_t found = is_body ? next_body : next_subject;
-    page.append(skin.substr(at, found - at));
-    page.append(is_body ? body : subject);
-    at = found + (is_body ? kBody : kSubject).size();
-    if (next_body < at) next_body = skin.find(kBody, at);
-    if (next_subject < at) next_subject = skin.find(kSubject, at);
+  for (std::size_t found = skin.find(kBody); found != std::string_view::npos;
+       found = skin.find(kBody, at)) {
+    append_with_subject(page, at, found);
+    page.append(body);
+    at = found + kBody.size();
   }
-  page.append(skin.substr(at));
+  append_with_subject(page, at, skin.size());
   return page;
 }
 
@@ -52,7 +72,7 @@ std::string ToForwardSlashes(std::string_view text) {
   return output;
 }
 
-std::string BuildHtmlPage(std::string_view html_body, std::string_view subject,
+std::string BuildHtmlPage(std::string html_body, std::string_view subject,
                           std::string_view transfer_encoding) {
   const std::string folder = GetSkinFolder();
   std::string skin = ReadIniString(SettingsFilePath(), kSettingsSection, kSkinKey, kDefaultSkin);
@@ -62,7 +82,7 @@ std::string BuildHtmlPage(std::string_view html_body, std::string_view subject,
   const std::string slash_folder = ToForwardSlashes(folder);
   page = ReplaceAll(page, "<img src=\"", "<img src=\"" + slash_folder);
   page = ReplaceAll(page, " background=\"", " background=\"" + slash_folder);
-  return FillPlaceholders(page, html_body, EmojiToHtml(subject, transfer_encoding));
+  return FillPlaceholders(page, std::move(html_body), EmojiToHtml(subject, transfer_encoding));
 }
 
 }  // namespace pictolumen

@@ -23,8 +23,9 @@ std::string ToForwardSlashes(std::string_view text);
 // ` background="` gets the skin folder in slash form after it, then every "{Body}" of the skin
 // becomes `html_body` (the result of EmojiToHtml) and every "{Subject}" of the skin becomes
 // EmojiToHtml(subject, transfer_encoding); the words in the mail's own text stay as they are.
+// The body is taken over: a skin with one "{Body}" is made around it without copying it.
 // Raises IoError when the skin file cannot be read, and the errors of EmojiToHtml.
-std::string BuildHtmlPage(std::string_view html_body, std::string_view subject,
+std::string BuildHtmlPage(std::string html_body, std::string_view subject,
                           std::string_view transfer_encoding);
 
 }  // namespace pictolumen

@@ -83,6 +83,9 @@ TEST_F(SkinPageTest, FillsThePlaceholders) {
   // the page by repeating it.
   EXPECT_EQ(BuildHtmlPage("see {Subject}", "\xf6\x59", "8BIT"),
             "<h1>" + Tag("1", "\x81\x49") + "</h1>see {Subject}<hr>see {Subject}{subject}");
+  // One body, which the page is made around, with subjects before and after it.
+  WriteSkin("Simple", "{Subject}<p>{Body}</p>{Subject}|{Subject}");
+  EXPECT_EQ(BuildHtmlPage("see {Subject}", "s", "7bit"), "s<p>see {Subject}</p>s|s");
   WriteSkin("Simple", "no placeholders");
   EXPECT_EQ(BuildHtmlPage("text", "subject", "7bit"), "no placeholders");
 }
