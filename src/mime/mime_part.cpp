@@ -167,6 +167,10 @@ void ForEachFoldedLine(std::string_view text, int max_length, Take&& take) {
   const auto blanks_only = [](std::string_view line) {
     return WithoutTrailingBlanks(line).empty();
   };
+  // A TAB on a continuation line is read back as a space, which would change the field (a
+  // boundary that holds one would no longer match its delimiter lines): the first line runs on
+  // through the last TAB, to the first space after it.
+  const std::size_t last_tab = text.rfind('\t');
   std::size_t line_start = 0;
   std::size_t line_length = 0;
   std::size_t at = 0;
@@ -197,6 +201,9 @@ void ForEachFoldedLine(std::string_view text, int max_length, Take&& take) {
       while (word < rest.size() && blanks_only(rest.substr(word, 1))) ++word;
       const std::size_t blank = rest.find_first_of(" \t", word);
       length = blank == std::string_view::npos ? rest.size() : blank;
+    }
+    if (last_tab != std::string_view::npos && at + length <= last_tab) {
+      length = std::min(text.find(' ', last_tab + 1), text.size()) - at;
     }
     if (at > 0 && blanks_only(rest.substr(0, length))) {
       line_length += length;

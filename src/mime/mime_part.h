@@ -173,8 +173,9 @@ std::string MakeBoundary();
 // one line; otherwise each line ends with the last "; " (at its ";"), else the last ", " (at its
 // ","), else before the last space within the first `max_length` characters, so that every
 // further line begins with a blank. No further line consists of blanks alone: such a line runs
-// on through the next word (blanks at the very end stay on the line before). An empty text
-// gives one empty line.
+// on through the next word (blanks at the very end stay on the line before). A TAB is never
+// left for a further line, where a reader takes it for a space: the first line runs through the
+// last TAB to the first space after it. An empty text gives one empty line.
 // FoldHeaderLine("Content-type: Multipart/mixed; boundary=\"...37...\"", 78) gives
 // "Content-type: Multipart/mixed;" and " boundary=\"...\"".
 std::vector<std::string> FoldHeaderLine(std::string_view text, int max_length);

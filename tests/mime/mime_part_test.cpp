@@ -506,8 +506,8 @@ TEST(FoldHeaderLine, BreaksAtSemicolonCommaOrSpace) {
   const std::string spaces = std::string(70, 'a') + " " + std::string(20, 'b');
   EXPECT_EQ(FoldHeaderLine(spaces, 78), (Lines{std::string(70, 'a'), " " + std::string(20, 'b')}));
   // No break within the limit: the line runs to the next blank.
-  const std::string long_word = std::string(100, 'a') + " b\tc";
-  EXPECT_EQ(FoldHeaderLine(long_word, 78), (Lines{std::string(100, 'a'), " b\tc"}));
+  const std::string long_word = std::string(100, 'a') + " b c";
+  EXPECT_EQ(FoldHeaderLine(long_word, 78), (Lines{std::string(100, 'a'), " b c"}));
   EXPECT_EQ(FoldHeaderLine(std::string(77, 'a'), 78), Lines{std::string(77, 'a')});
   EXPECT_EQ(FoldHeaderLine("", 78), Lines{""});
 
@@ -532,9 +532,10 @@ TEST(FoldHeaderLine, NeverWritesALineOfBlanksAlone) {
   const std::string run = std::string(76, 'a') + "    " + std::string(100, 'b');
   EXPECT_EQ(FoldHeaderLine(run, 78),
             (Lines{std::string(76, 'a') + " ", "   " + std::string(100, 'b')}));
-  // Tabs where nothing else breaks the line: one line each before, now one for the whole run.
+  // Tabs where nothing else breaks the line stay on the first line, where they are read back as
+  // they are.
   const std::string tabs = "X: " + std::string(100, '\t') + "y";
-  EXPECT_EQ(FoldHeaderLine(tabs, 78), (Lines{"X:", " " + std::string(100, '\t') + "y"}));
+  EXPECT_EQ(FoldHeaderLine(tabs, 78), Lines{tabs});
   // Blanks that no word follows stay on the line before.
   const std::string tail = "X: a" + std::string(100, ' ');
   EXPECT_EQ(FoldHeaderLine(tail, 78), Lines{tail});
@@ -544,6 +545,30 @@ TEST(FoldHeaderLine, NeverWritesALineOfBlanksAlone) {
       EXPECT_NE(folded[k].find_first_not_of(" \t"), std::string::npos) << k;
     }
   }
+}
+
+TEST(FoldHeaderLine, KeepsEveryTabOnTheFirstLineSoThatTheFieldReadsBackTheSame) {
+  // A boundary with a TAB, which a further line would turn into a space, so that no delimiter
+  // line would match it any more.
+  const std::string type =
+      "Content-type: Multipart/mixed; boundary=\"--==_m\tby mail.example.com"
+      " with ESMTP id 4F2A1B; Tue, 08 Dec 2026 18:03:12 +0900 (JST)\"";
+  const Lines folded = FoldHeaderLine(type, 78);
+  ASSERT_EQ(folded.size(), 3u);
+  EXPECT_EQ(folded[0], "Content-type: Multipart/mixed; boundary=\"--==_m\tby");
+  EXPECT_EQ(folded[1].find('\t'), std::string::npos);
+  EXPECT_EQ(folded[2].find('\t'), std::string::npos);
+  StringList lines(folded);
+  lines.push_back("");
+  std::size_t index = 0;
+  EXPECT_EQ(ReadFoldedHeader(lines, index), type);
+  // A TAB where nothing else breaks the line stays on it too.
+  const std::string tab_word = std::string(100, 'a') + " b\tc";
+  EXPECT_EQ(FoldHeaderLine(tab_word, 78), Lines{tab_word});
+  // Text after the last TAB is folded as before.
+  const std::string long_tail = "X: a\tb" + std::string(40, ' ') + "c; " + std::string(60, 'd');
+  EXPECT_EQ(FoldHeaderLine(long_tail, 78),
+            (Lines{"X: a\tb" + std::string(40, ' ') + "c;", " " + std::string(60, 'd')}));
 }
 
 TEST(CutQuotedPrintableLines, EndsLinesBeforeAnEscapeOrABlank) {
