@@ -117,18 +117,20 @@ void EncodeEscapedTripletsInto(std::string_view bytes, char escape, const ByteSe
 }
 
 // What each byte becomes in the quoted-printable body form: its length (1 or 3) and its bytes.
+// Each byte as QuotedPrintableEncode writes it, padded to four bytes so that it is copied by one
+// store, and the number of those bytes that count.
 struct EscapedByte {
+  char bytes[4];
   std::uint8_t length;
-  char bytes[3];
 };
 
 constexpr auto kBodyEscapes = [] {
   std::array<EscapedByte, 256> escapes{};
   for (std::size_t byte = 0; byte < 256; ++byte) {
     if (kBodyEscapeSet[byte]) {
-      escapes[byte] = {3, {'=', kHexDigits[byte >> 4], kHexDigits[byte & 15]}};
+      escapes[byte] = {{'=', kHexDigits[byte >> 4], kHexDigits[byte & 15], 0}, 3};
     } else {
-      escapes[byte] = {1, {static_cast<char>(byte), 0, 0}};
+      escapes[byte] = {{static_cast<char>(byte), 0, 0, 0}, 1};
     }
   }
   return escapes;
@@ -240,30 +242,32 @@ std::string QuotedPrintableEncode(std::string_view bytes) {
   return out;
 }
 
-void QuotedPrintableEncodeInto(std::string_view bytes, std::string& out) {
-  // Each byte's three output bytes are copied whole from the table, and the end moves by its
-  // length; the last byte's copy may reach two bytes past the end, hence the room. Eight bytes
-  // of which none is escaped are copied at once.
-  out.resize(3 * bytes.size() + 2);
-  char* const start = out.data();
-  char* at = start;
+char* QuotedPrintableEncodeTo(std::string_view bytes, char* out) {
+  // Each byte's four output bytes are copied whole from the table, and the end moves by its
+  // length; the last byte's copy may reach three bytes past the end, hence the room. Eight
+  // bytes of which none is escaped are copied at once.
   const char* in = bytes.data();
   const char* const end = in + bytes.size();
-  const auto escape_one = [&at](char c) {
+  const auto escape_one = [&out](char c) {
     const EscapedByte& escaped = kBodyEscapes[static_cast<unsigned char>(c)];
-    std::memcpy(at, escaped.bytes, 3);
-    at += escaped.length;
+    std::memcpy(out, escaped.bytes, 4);
+    out += escaped.length;
   };
   for (; end - in >= 8; in += 8) {
     if (EscapedBytesOf(WordAt(in)) == 0) {
-      std::memcpy(at, in, 8);
-      at += 8;
+      std::memcpy(out, in, 8);
+      out += 8;
     } else {
       for (int k = 0; k < 8; ++k) escape_one(in[k]);
     }
   }
   for (; in != end; ++in) escape_one(*in);
-  out.resize(static_cast<std::size_t>(at - start));
+  return out;
+}
+
+void QuotedPrintableEncodeInto(std::string_view bytes, std::string& out) {
+  out.resize(3 * bytes.size() + 3);
+  out.resize(static_cast<std::size_t>(QuotedPrintableEncodeTo(bytes, out.data()) - out.data()));
 }
 
 std::size_t QuotedPrintableEncodedSize(std::string_view bytes) {

@@ -30,22 +30,35 @@ constexpr bool IsSjisLeadByte(unsigned char byte) {
   return (byte >= 0x81 && byte <= 0x9F) || (byte >= 0xE0 && byte <= 0xFC);
 }
 
+namespace text_detail {
+
+inline std::uint64_t WordAt(const char* bytes) {
+  std::uint64_t word;
+  std::memcpy(&word, bytes, sizeof word);
+  return word;
+}
+
+// Bit 7 of each byte of the eight bytes of `word` that is a CR or LF, exactly (no carry from one
+// byte to the next).
+inline std::uint64_t LineBreakBytesOf(std::uint64_t word) {
+  constexpr std::uint64_t kOnes = 0x0101010101010101u;
+  constexpr std::uint64_t kLow7 = kOnes * 0x7F;
+  const auto zero_bytes = [](std::uint64_t bytes) {
+    return ~(((bytes & kLow7) + kLow7) | bytes) & ~kLow7;
+  };
+  return zero_bytes(word ^ (kOnes * '\r')) | zero_bytes(word ^ (kOnes * '\n'));
+}
+
+}  // namespace text_detail
+
 // Position of the first CR or LF in `text` at or after `from`; npos when there is none. Eight
 // bytes are looked at a time, so long lines are searched fast, and every byte only once.
 // FindLineBreak("ab\ncd\r", 0) == 2;  FindLineBreak("ab\ncd\r", 3) == 5
 inline std::size_t FindLineBreak(std::string_view text, std::size_t from) {
-  constexpr std::uint64_t kOnes = 0x0101010101010101u;
-  constexpr std::uint64_t kLow7 = kOnes * 0x7F;
-  // Bit 7 of each byte of `word` that is zero, exactly (no carry from one byte to the next).
-  const auto zero_bytes = [](std::uint64_t word) {
-    return ~(((word & kLow7) + kLow7) | word) & ~kLow7;
-  };
   std::size_t i = from;
   for (; i + 8 <= text.size(); i += 8) {
-    std::uint64_t word;
-    std::memcpy(&word, text.data() + i, sizeof word);
     const std::uint64_t breaks =
-        zero_bytes(word ^ (kOnes * '\r')) | zero_bytes(word ^ (kOnes * '\n'));
+        text_detail::LineBreakBytesOf(text_detail::WordAt(text.data() + i));
     if (breaks == 0) continue;
     // The first byte in memory is the lowest of a little-endian word, the highest otherwise.
     const int bit = std::endian::native == std::endian::little ? std::countr_zero(breaks)
@@ -56,6 +69,21 @@ inline std::size_t FindLineBreak(std::string_view text, std::size_t from) {
     if (text[i] == '\r' || text[i] == '\n') return i;
   }
   return std::string_view::npos;
+}
+
+// The number of CR and LF bytes in `text`, counted eight bytes at a time.
+// CountLineBreakBytes("a\r\nb\n") == 3
+inline std::size_t CountLineBreakBytes(std::string_view text) {
+  std::size_t count = 0;
+  std::size_t i = 0;
+  for (; i + 8 <= text.size(); i += 8) {
+    // One bit 7 per break byte: moved to bit 0 and summed over the bytes by one product.
+    const std::uint64_t breaks =
+        text_detail::LineBreakBytesOf(text_detail::WordAt(text.data() + i));
+    count += static_cast<std::size_t>(((breaks >> 7) * 0x0101010101010101u) >> 56);
+  }
+  for (; i < text.size(); ++i) count += text[i] == '\r' || text[i] == '\n';
+  return count;
 }
 
 }  // namespace pictolumen

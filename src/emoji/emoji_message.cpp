@@ -20,11 +20,11 @@ TMimePart* TMimeMessEmoji::AddHtmlTextPart(std::string_view text, TMimePart* par
 }
 
 TMimePart* TMimeMessEmoji::AddPlainTextPartText(std::string lines_text, TMimePart* parent) {
-  return AddTextPart(std::move(lines_text), parent, "plain", "Message text");
+  return AddTextPart(std::move(lines_text), parent, "plain", "Message text", kWhenWritten);
 }
 
 TMimePart* TMimeMessEmoji::AddHtmlTextPartText(std::string lines_text, TMimePart* parent) {
-  return AddTextPart(std::move(lines_text), parent, "html", "HTML text");
+  return AddTextPart(std::move(lines_text), parent, "html", "HTML text", kWhenWritten);
 }
 
 TMimePart* TMimeMessEmoji::AddPlainTextPartLines(const StringList& lines, TMimePart* parent) {
@@ -41,7 +41,8 @@ std::string TMimeMessEmoji::LinesOf(std::string text) {
 }
 
 TMimePart* TMimeMessEmoji::AddTextPart(std::string lines_text, TMimePart* parent,
-                                       std::string_view subtype, std::string_view description) {
+                                       std::string_view subtype, std::string_view description,
+                                       BodyEncoding encoding) {
   TMimePart* part = NewPart(parent);
   part->DecodedData.Assign(std::move(lines_text));
   part->SetPrimaryType("text");
@@ -50,7 +51,11 @@ TMimePart* TMimeMessEmoji::AddTextPart(std::string lines_text, TMimePart* parent
   part->Disposition = "inline";
   part->CharsetCode = csISO_2022_JP;
   part->EncodingKind = ekQuotedPrintable;
-  part->EncodeBody();
+  if (encoding == kWhenWritten) {
+    part->EncodeBodyWhenWritten();
+  } else {
+    part->EncodeBody();
+  }
   part->BuildPartHeader();
   return part;
 }

@@ -28,7 +28,8 @@ class TMimeMessEmoji : public TMimeMess {
   TMimePart* AddHtmlTextPart(std::string_view text, TMimePart* parent);
 
   // AddPlainTextPart and AddHtmlTextPart from `lines_text`, whose every line is already
-  // followed by CR LF; a zero byte in it is kept as data. The text is taken over, not copied.
+  // followed by CR LF; a zero byte in it is kept as data. The text is taken over, not copied,
+  // and the body is encoded from it as the message is written (EncodeBodyWhenWritten).
   TMimePart* AddPlainTextPartText(std::string lines_text, TMimePart* parent);
   TMimePart* AddHtmlTextPartText(std::string lines_text, TMimePart* parent);
 
@@ -41,9 +42,10 @@ class TMimeMessEmoji : public TMimeMess {
   TMimePart* AddHtmlTextPartLines(const StringList& lines, TMimePart* parent);
 
  private:
+  enum BodyEncoding { kAtOnce, kWhenWritten };
   // `lines_text` is the decoded content, every line already followed by CR LF.
   TMimePart* AddTextPart(std::string lines_text, TMimePart* parent, std::string_view subtype,
-                         std::string_view description);
+                         std::string_view description, BodyEncoding encoding = kAtOnce);
 };
 
 }  // namespace pictolumen

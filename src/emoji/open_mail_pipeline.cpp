@@ -156,12 +156,10 @@ void RunOpenMailPipeline(const OpenMailHost& host) {
   TMimePart* mixed = message.AddMultipart("mixed", root.SubPartCount() != 0 ? &root : nullptr);
   TMimePart* related = message.AddMultipart("related", mixed);
   TMimePart* alternative = message.AddMultipart("alternative", related);
-  // Each new part keeps only its encoded body lines, which the new mail is built from. The
-  // plain part keeps what follows a zero byte of the body, as the page does.
-  std::string body_lines = TakeWithCrLfLineBreaks(Released(body));
-  message.AddPlainTextPartText(std::move(body_lines), alternative)->DecodedData.Release();
-  std::string page_lines = TMimeMessEmoji::LinesOf(Released(page));
-  message.AddHtmlTextPartText(std::move(page_lines), alternative)->DecodedData.Release();
+  // Each new part keeps its content, from which its body is encoded straight into the new mail.
+  // The plain part keeps what follows a zero byte of the body, as the page does.
+  message.AddPlainTextPartText(TakeWithCrLfLineBreaks(Released(body)), alternative);
+  message.AddHtmlTextPartText(TMimeMessEmoji::LinesOf(Released(page)), alternative);
 
   host.SetSource(TakeSource(message));
 }

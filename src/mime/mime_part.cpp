@@ -4,6 +4,7 @@
 #include <atomic>
 #include <chrono>
 #include <cstdio>
+#include <cstring>
 #include <new>
 #include <span>
 #include <utility>
@@ -47,6 +48,23 @@ void ForEachLine(std::string_view text, Take&& take) {
   }
 }
 
+// The line length of quoted-printable lines cut for `max_length`: never below the shortest line
+// that still holds an escape and the soft line break.
+std::size_t QuotedPrintableLimit(int max_length) {
+  return std::max(static_cast<std::size_t>(std::max(max_length, 0)), kShortestQuotedPrintableLine);
+}
+
+// The length of the first line of quoted-printable text `text` of at least `limit` bytes that
+// is cut off by a soft line break: the line ends before the last escape or the last space that
+// starts within the limit (the later of the two), when there is one after the line's first
+// character; else it takes `limit` characters.
+std::size_t QuotedPrintableCutLength(const char* text, std::size_t limit) {
+  for (std::size_t k = limit; --k > 0;) {
+    if (text[k] == '=' || text[k] == ' ') return k;
+  }
+  return limit;
+}
+
 // Hands each line of CutQuotedPrintableLines(text, max_length) to `take` as the text before its
 // soft line break and whether one follows, so that the caller builds each line only once.
 template <class Take>
@@ -55,8 +73,7 @@ void ForEachQuotedPrintableLine(std::string_view text, int max_length, Take&& ta
     take(text, false);
     return;
   }
-  const std::size_t limit =
-      std::max(static_cast<std::size_t>(std::max(max_length, 0)), kShortestQuotedPrintableLine);
+  const std::size_t limit = QuotedPrintableLimit(max_length);
   std::size_t at = 0;
   while (at < text.size()) {
     const std::string_view rest = text.substr(at);
@@ -64,16 +81,7 @@ void ForEachQuotedPrintableLine(std::string_view text, int max_length, Take&& ta
       take(rest, false);
       return;
     }
-    // The line ends before the last escape or the last space that starts within the limit
-    // (the later of the two), when there is one after the line's first character.
-    std::size_t length = 0;
-    for (std::size_t k = limit; k-- > 0;) {
-      if (rest[k] == '=' || rest[k] == ' ') {
-        length = k;
-        break;
-      }
-    }
-    if (length == 0) length = limit;
+    const std::size_t length = QuotedPrintableCutLength(rest.data(), limit);
     at += length;
     take(rest.substr(0, length), at < text.size());
   }
@@ -253,6 +261,7 @@ void TMimePart::Clear() {
   CharsetCode = csISO_8859_1;
   TargetCharset = SystemCharsetId();
   Body.clear();
+  encode_when_written_ = false;
   Headers.clear();
   Preamble.clear();
   Epilogue.clear();
@@ -548,23 +557,43 @@ void TMimePart::Decode(bool take_body) {
   DecodedData.Seek(0);
 }
 
+bool TMimePart::ConvertsWhenEncoded() const {
+  return PrimaryKind == pkText && EncodingKind != ek7Bit &&
+         !(TranscodeKeepsBytes(TargetCharset, CharsetCode) &&
+           ByteOrderMarkFor(CharsetCode).empty());
+}
+
 void TMimePart::EncodeBody() {
   if (EncodingKind == ekUU || EncodingKind == ekXX) SetTransferEncoding("base64");
+  encode_when_written_ = false;
   Body.clear();
-  DecodedData.Seek(0);
-  const std::string& data = DecodedData.Bytes();
   // The encoded lines are written into one text, each followed by CR LF, which the body takes
-  // over whole: the new message is written from it without a string per line.
+  // over whole: the new message is written from it without a string per line. Converted text
+  // may grow beyond any bound known before, and then grows as it is written.
   std::string encoded;
+  if (!ConvertsWhenEncoded()) encoded.reserve(EncodedBodySizeBound());
+  AppendEncodedBody(encoded);
+  Body.AssignJoined(std::move(encoded));
+}
+
+void TMimePart::EncodeBodyWhenWritten() {
+  if (ConvertsWhenEncoded() || EncodingKind == ekUU || EncodingKind == ekXX) {
+    EncodeBody();
+    return;
+  }
+  Body.clear();
+  encode_when_written_ = true;
+}
+
+void TMimePart::AppendEncodedBody(std::string& encoded) const {
+  const std::string& data = DecodedData.Bytes();
   const auto add_line = [&encoded](std::string_view line) {
     encoded.append(line);
     encoded.append("\r\n");
   };
 
   if (PrimaryKind == pkMultipart || PrimaryKind == pkMessage) {
-    encoded.reserve(data.size() + data.size() / 32 + 2);
     ForEachLine(data, add_line);
-    Body.AssignJoined(std::move(encoded));
     return;
   }
   const bool text = PrimaryKind == pkText;
@@ -578,26 +607,17 @@ void TMimePart::EncodeBody() {
       converted = ByteOrderMarkFor(CharsetCode) + TranscodeText(data, TargetCharset, CharsetCode);
       bytes = converted;
     }
-    const std::size_t line_count = (bytes.size() + kBase64LineBytes - 1) / kBase64LineBytes;
-    encoded.reserve(line_count * (kBase64LineBytes / 3 * 4 + 2));
     for (std::size_t at = 0; at < bytes.size(); at += kBase64LineBytes) {
       add_line(Base64Encode(bytes.substr(at, kBase64LineBytes)));
     }
-    Body.AssignJoined(std::move(encoded));
     return;
   }
 
   bool first_item = true;
   std::string converted;
-  std::string escaped;  // reused for every line
-  const auto add_cut_line = [&encoded](std::string_view line, bool soft_break) {
-    encoded.append(line);
-    encoded.append(soft_break ? "=\r\n" : "\r\n");
-  };
+  QuotedPrintableLineWriter quoted_printable(MaxLineLength);
   // Where the conversion keeps every byte, the pieces are not copied through it one by one.
-  const bool convert =
-      text && EncodingKind != ek7Bit &&
-      !(TranscodeKeepsBytes(TargetCharset, CharsetCode) && ByteOrderMarkFor(CharsetCode).empty());
+  const bool convert = ConvertsWhenEncoded();
   const auto encode_item = [&](std::string_view item) {
     if (convert) {
       converted = TranscodeText(item, TargetCharset, CharsetCode);
@@ -606,21 +626,11 @@ void TMimePart::EncodeBody() {
     }
     first_item = false;
     if (EncodingKind == ekQuotedPrintable) {
-      QuotedPrintableEncodeInto(item, escaped);
-      ForEachQuotedPrintableLine(escaped, MaxLineLength, add_cut_line);
+      quoted_printable.Append(item, encoded);
     } else {
       add_line(item);
     }
   };
-  if (EncodingKind == ekQuotedPrintable) {
-    // Room for the escaped text (a line break counts as two escapes, more than its CR LF) and a
-    // soft line break for each full line; converted text may need more, and then grows.
-    const std::size_t escaped = QuotedPrintableEncodedSize(data);
-    const auto line = static_cast<std::size_t>(std::max(MaxLineLength, 8));
-    encoded.reserve(escaped + 3 * (escaped / (line - 4) + 1));
-  } else {
-    encoded.reserve(data.size() + data.size() / 8 + 16);
-  }
   if (text) {
     ForEachLine(data, encode_item);
   } else {
@@ -628,7 +638,28 @@ void TMimePart::EncodeBody() {
     // Binary data ends without a line break of its own: the soft break swallows the last one.
     if (EncodingKind == ekQuotedPrintable) encoded.insert(encoded.size() - 2, "=");
   }
-  Body.AssignJoined(std::move(encoded));
+}
+
+std::size_t TMimePart::EncodedBodySizeBound() const {
+  const std::string& data = DecodedData.Bytes();
+  // Every line of the content is written with CR LF; there are no more lines than line break
+  // bytes and one, and the break bytes themselves are not written.
+  const std::size_t break_bytes = CountLineBreakBytes(data);
+  const std::size_t lines = break_bytes + 1;
+  if (EncodingKind == ekBase64) {
+    return (data.size() + kBase64LineBytes - 1) / kBase64LineBytes * (kBase64LineBytes / 3 * 4 + 2);
+  }
+  if (EncodingKind != ekQuotedPrintable || PrimaryKind == pkMultipart || PrimaryKind == pkMessage) {
+    return data.size() + 2 * lines;
+  }
+  // The escaped lines hold the escaped size less that of the escaped break bytes. Of two lines
+  // in a row that end in a soft break, the second runs at least to the limit past the first's
+  // start (the first ends before the last escape or blank within the limit, and none follows
+  // it there), so a line of e escaped bytes has at most 2e / limit + 1 soft breaks of three
+  // bytes, and CR LF. A binary part's "=" at the end is one byte more.
+  const std::size_t escaped = QuotedPrintableEncodedSize(data) - 3 * break_bytes;
+  const std::size_t limit = QuotedPrintableLimit(MaxLineLength);
+  return escaped + 3 * (2 * escaped / limit) + 5 * lines + 1;
 }
 
 void TMimePart::BuildPartHeader() {
@@ -681,6 +712,13 @@ class ListSink {
   void Add(std::string_view line) { out_.emplace_back(line); }
   void AddAll(const StringList& lines) { AppendLines(lines, out_); }
   void AddBody(const StringList& body) { AddAll(body); }
+  void AddEncodedBody(const TMimePart& part) {
+    std::string text;
+    part.AppendEncodedBody(text);
+    StringList lines;
+    lines.AssignJoined(std::move(text));
+    AddAll(lines);
+  }
 
  private:
   std::vector<std::string>& out_;
@@ -706,12 +744,19 @@ class TextSink {
     AddAll(body);
     body.clear();
   }
+  void AddEncodedBody(const TMimePart& part) { part.AppendEncodedBody(out_); }
+  // The content the body is encoded from is let go once written.
+  void AddEncodedBody(TMimePart& part) {
+    part.AppendEncodedBody(out_);
+    part.DecodedData.Release();
+  }
 
  private:
   std::string& out_;
 };
 
-// Counts the bytes that TextSink would write.
+// Counts the bytes that TextSink would write: exactly, but for bodies encoded as they are
+// written, which count with the most they can take.
 class SizeSink {
  public:
   void Add(std::string_view line) { size_ += line.size() + 2; }
@@ -723,6 +768,7 @@ class SizeSink {
     for (const std::string& line : lines) Add(line);
   }
   void AddBody(const StringList& body) { AddAll(body); }
+  void AddEncodedBody(const TMimePart& part) { size_ += part.EncodedBodySizeBound(); }
   std::size_t Size() const { return size_; }
 
  private:
@@ -740,6 +786,13 @@ void TMimePart::WriteTree(Part& root, Sink& out) {
     std::size_t next_sub_part;
   };
   std::vector<Frame> frames;
+  const auto add_body = [&out](Part& part) {
+    if (part.encode_when_written_) {
+      out.AddEncodedBody(part);
+    } else {
+      out.AddBody(part.Body);
+    }
+  };
   std::string single_line;  // reused for every field that has to be made one line
   const auto begin_part = [&](Part& part) {
     for (const std::string& field : part.Headers) {
@@ -766,7 +819,7 @@ void TMimePart::WriteTree(Part& root, Sink& out) {
       }
       out.Add("--" + part.Boundary + "--");
       out.AddAll(part.Epilogue);
-      out.AddBody(part.Body);
+      add_body(part);
     } else if (part.WritesEnclosedMessage()) {
       if (frame.next_sub_part == 0) {
         frame.next_sub_part = 1;
@@ -774,7 +827,7 @@ void TMimePart::WriteTree(Part& root, Sink& out) {
         continue;
       }
     } else {
-      out.AddBody(part.Body);
+      add_body(part);
     }
     frames.pop_back();
   }
@@ -842,6 +895,52 @@ std::vector<std::string> FoldHeaderLine(std::string_view text, int max_length) {
   std::vector<std::string> lines;
   ForEachFoldedLine(text, max_length, [&](std::string_view line) { lines.emplace_back(line); });
   return lines;
+}
+
+QuotedPrintableLineWriter::QuotedPrintableLineWriter(int max_length)
+    : limit_(QuotedPrintableLimit(max_length)) {}
+
+void QuotedPrintableLineWriter::Append(std::string_view bytes, std::string& out) {
+  // The line being made, line_[start, end), is escaped from as many bytes as it lacks to reach
+  // the limit (each gives one to three escaped bytes), then cut while it is long enough; what
+  // follows the cuts is moved to the front and starts the next line. The line is thus below the
+  // limit before each step and below four times the limit after it, and never longer than the
+  // escaped text.
+  const std::size_t room = (bytes.size() < limit_ ? 3 * bytes.size() : 4 * limit_) + 3;
+  if (line_.size() < room) line_.resize(room);
+  char* const line = line_.data();
+  std::size_t end = 0;
+  while (!bytes.empty()) {
+    const std::size_t taken = std::min(bytes.size(), limit_ - end);
+    end = static_cast<std::size_t>(QuotedPrintableEncodeTo(bytes.substr(0, taken), line + end) -
+                                   line);
+    bytes.remove_prefix(taken);
+    if (bytes.empty()) break;
+    // More text follows, so every cut line ends in a soft break.
+    std::size_t start = 0;
+    while (end - start >= limit_) {
+      const std::size_t cut = QuotedPrintableCutLength(line + start, limit_);
+      out.append(line + start, cut);
+      out.append("=\r\n");
+      start += cut;
+    }
+    std::memmove(line, line + start, end - start);
+    end -= start;
+  }
+  // The text's last lines: a line of the whole limit that ends the text takes no soft break.
+  std::size_t start = 0;
+  while (end - start >= limit_) {
+    const std::size_t cut = QuotedPrintableCutLength(line + start, limit_);
+    out.append(line + start, cut);
+    start += cut;
+    if (start == end) {
+      out.append("\r\n");
+      return;
+    }
+    out.append("=\r\n");
+  }
+  out.append(line + start, end - start);
+  out.append("\r\n");
 }
 
 std::vector<std::string> CutQuotedPrintableLines(std::string_view text, int max_length) {

@@ -118,6 +118,21 @@ class TMimePart {
   // as they are. UU and XX become base64.
   void EncodeBody();
 
+  // EncodeBody for a part that is written once, by BuildLines, BuildText or TakeText: Body is
+  // left empty and the encoded lines are written from DecodedData, which must stay as it is
+  // until then, straight into the text of the tree, so that a large body is never held encoded
+  // beside it. A text part whose content is converted, and a UU or XX part, is encoded at once.
+  void EncodeBodyWhenWritten();
+
+  // Appends to `encoded` the body lines EncodeBody makes from DecodedData, each followed by
+  // CR LF (for a UU or XX part, the lines of the content as they are).
+  void AppendEncodedBody(std::string& encoded) const;
+  // Whether a text part's content is converted from TargetCharset to CharsetCode by EncodeBody.
+  bool ConvertsWhenEncoded() const;
+  // At least the size of what AppendEncodedBody appends, for a part whose content is not
+  // converted; counted in one pass over the content, without encoding it.
+  std::size_t EncodedBodySizeBound() const;
+
   // Content fields -> Headers: Content-type, Content-Transfer-Encoding (text and binary),
   // Content-ID, Content-Disposition and Content-Description, each under its condition.
   void BuildPartHeader();
@@ -133,8 +148,9 @@ class TMimePart {
   std::string BuildText() const;
 
   // BuildText for a tree that is written once: each part's Body is let go as soon as it is
-  // written, so that a large message is not held twice over while its text is made. The bodies
-  // are left empty; everything else stays.
+  // written, so that a large message is not held twice over while its text is made; so is the
+  // DecodedData of a part encoded as it is written. The bodies are left empty; everything else
+  // stays.
   std::string TakeText();
 
  private:
@@ -154,6 +170,9 @@ class TMimePart {
   // goes to out.AddBody, which may take it over where the tree is not const (TakeText).
   template <class Part, class Sink>
   static void WriteTree(Part& root, Sink& out);
+
+  // Set by EncodeBodyWhenWritten: the body is written from DecodedData.
+  bool encode_when_written_ = false;
 };
 
 // Whether the delimiter lines of `boundary` begin with the delimiter of one of the `enclosing`
@@ -185,5 +204,20 @@ std::vector<std::string> FoldHeaderLine(std::string_view text, int max_length);
 // without either takes `max_length` characters plus "=". An empty text gives one empty line.
 // 200 letters with 78 give two lines of 78 letters and "=", then one of 44.
 std::vector<std::string> CutQuotedPrintableLines(std::string_view text, int max_length);
+
+// Writes text quoted-printable encoded and cut into lines in one pass, without the escaped text
+// of a whole line: Append(bytes, out) appends to `out` the lines of
+// CutQuotedPrintableLines(QuotedPrintableEncode(bytes), max_length), each followed by "=" and
+// CR LF where a soft line break ends it, else by CR LF. Its buffer is kept from one text to the
+// next, so that writing line after line allocates only for the longest.
+class QuotedPrintableLineWriter {
+ public:
+  explicit QuotedPrintableLineWriter(int max_length);
+  void Append(std::string_view bytes, std::string& out);
+
+ private:
+  std::size_t limit_;
+  std::string line_;  // the escaped text of the line being made
+};
 
 }  // namespace pictolumen

@@ -119,6 +119,24 @@ TEST(FindLineBreak, FindsTheFirstCrOrLfFromAPosition) {
   }
 }
 
+TEST(CountLineBreakBytes, CountsEveryCrAndLfWhereverItStands) {
+  EXPECT_EQ(CountLineBreakBytes(""), 0u);
+  EXPECT_EQ(CountLineBreakBytes("a\r\nb\n"), 3u);
+  // Every byte value at every place of a text longer than two words: only CR and LF count,
+  // bytes one bit away from them (0x0C, 0x0B, 0x8D, 0x8A) and runs of them included.
+  for (int byte = 0; byte < 256; ++byte) {
+    for (std::size_t at = 0; at < 19; ++at) {
+      std::string text(19, '\x8a');
+      text[at] = static_cast<char>(byte);
+      text[(at + 7) % 19] = '\n';
+      text[(at + 8) % 19] = '\r';
+      const std::size_t expected = 2 + (byte == '\r' || byte == '\n');
+      ASSERT_EQ(CountLineBreakBytes(text), expected) << byte << " at " << at;
+    }
+  }
+  EXPECT_EQ(CountLineBreakBytes(std::string(1000, '\n')), 1000u);
+}
+
 TEST(Trim, RemovesBlanksAndControlsButKeepsEscape) {
   EXPECT_EQ(Trim(std::string_view("\0 \t abc \r\n", 10)), "abc");
   EXPECT_EQ(Trim("\x1b$B$\"\x1b(B \r\n"), "\x1b$B$\"\x1b(B");

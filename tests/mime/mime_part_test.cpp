@@ -587,6 +587,141 @@ TEST(CutQuotedPrintableLines, EndsLinesBeforeAnEscapeOrABlank) {
   EXPECT_EQ(CutQuotedPrintableLines("=E3=81", 0), (Lines{"=E3=", "=81"}));
 }
 
+// Text for the quoted-printable writers: blanks, equals signs, bytes that are escaped and
+// plain letters, in runs, so that lines are cut at every kind of place.
+std::string QuotedPrintableMix(std::mt19937& random, std::size_t size) {
+  static const std::string kPicks = " =\x82\xA0\x1B\tabc";
+  std::string text;
+  while (text.size() < size) {
+    text.append(random() % 12 + 1, kPicks[random() % kPicks.size()]);
+  }
+  text.resize(size);
+  return text;
+}
+
+TEST(QuotedPrintableLineWriter, WritesTheCutLinesOfTheEscapedText) {
+  std::mt19937 random(5);
+  for (const int limit : {-3, 0, 4, 5, 7, 76, 78, 300}) {
+    // One writer for every text, as a body's lines are written, so that its buffer is reused
+    // from longer texts to shorter ones.
+    QuotedPrintableLineWriter writer(limit);
+    for (int round = 0; round < 150; ++round) {
+      const std::string text = QuotedPrintableMix(random, random() % (round % 3 == 0 ? 900 : 90));
+      std::string expected = "start";
+      for (const std::string& line : CutQuotedPrintableLines(QuotedPrintableEncode(text), limit)) {
+        expected += line + "\r\n";
+      }
+      std::string written = "start";
+      writer.Append(text, written);
+      ASSERT_EQ(written, expected) << "limit " << limit << ", round " << round;
+    }
+  }
+  // A line that fills the limit exactly ends the text without a soft break; one byte more, or
+  // an escape at the limit, takes one.
+  QuotedPrintableLineWriter writer(78);
+  std::string out;
+  writer.Append(std::string(78, 'a'), out);
+  EXPECT_EQ(out, std::string(78, 'a') + "\r\n");
+  out.clear();
+  writer.Append(std::string(77, 'a') + "\xE3", out);
+  EXPECT_EQ(out, std::string(77, 'a') + "=\r\n=E3\r\n");
+}
+
+// A tree of every kind of body: quoted-printable text and binary, base64, 7bit text, text that is
+// converted as it is encoded, and an empty binary part, each with `content`.
+std::unique_ptr<TMimePart> TreeOfEveryBody(const std::string& content, bool when_written) {
+  auto root = std::make_unique<TMimePart>();
+  root->SetPrimaryType("multipart");
+  root->Boundary = "B";
+  root->Headers.push_back("Content-type: multipart/mixed; boundary=\"B\"");
+  const auto add = [&](const char* type, EncodingKind kind, CharsetId charset,
+                       std::string_view data) {
+    TMimePart* part = root->NewSubPart();
+    part->SetPrimaryType(type);
+    part->EncodingKind = kind;
+    part->CharsetCode = charset;
+    part->TargetCharset = csCP932;
+    part->MaxLineLength = 40;
+    SetContent(*part, data);
+    if (when_written) {
+      part->EncodeBodyWhenWritten();
+    } else {
+      part->EncodeBody();
+    }
+    part->BuildPartHeader();
+  };
+  add("text", ekQuotedPrintable, csCP932, content);
+  add("application", ekQuotedPrintable, csCP932, content);
+  add("application", ekBase64, csCP932, content);
+  add("text", ek7Bit, csCP932, content);
+  add("text", ekQuotedPrintable, csUTF_8, content);
+  add("application", ekQuotedPrintable, csCP932, "");
+  return root;
+}
+
+TEST(EncodeBodyWhenWritten, WritesWhatEncodeBodyWritesAndLetsTheContentGo) {
+  std::mt19937 random(8);
+  for (int round = 0; round < 20; ++round) {
+    std::string content = QuotedPrintableMix(random, random() % 2000);
+    for (std::size_t k = random() % 50; k < content.size(); k += random() % 100 + 1) {
+      content[k] = "\r\n"[random() % 2];
+    }
+    const auto encoded = TreeOfEveryBody(content, false);
+    const auto deferred = TreeOfEveryBody(content, true);
+    // Only the converted part is encoded at once.
+    for (int k = 0; k < deferred->SubPartCount(); ++k) {
+      EXPECT_EQ(deferred->SubPartAt(k)->Body.empty(), k != 4) << k;
+    }
+    const std::string text = encoded->BuildText();
+    ASSERT_EQ(deferred->BuildText(), text) << round;
+    encoded->BuildLines();
+    deferred->BuildLines();
+    ASSERT_EQ(deferred->Lines.lines(), encoded->Lines.lines()) << round;
+    ASSERT_EQ(deferred->TakeText(), text) << round;
+    for (int k = 0; k < deferred->SubPartCount(); ++k) {
+      EXPECT_TRUE(deferred->SubPartAt(k)->DecodedData.Bytes().empty() || k == 4) << k;
+    }
+  }
+}
+
+TEST(EncodedBodySizeBound, HoldsWhatIsWrittenEvenWhereLinesAreCutShort) {
+  std::mt19937 random(9);
+  // Text that makes every other line short: a blank near the start of each window and none
+  // after it, plus random text with line breaks.
+  std::vector<std::string> contents;
+  for (const int limit : {4, 40, 78}) {
+    std::string shortest;
+    while (shortest.size() < 3000) shortest += "x " + std::string(limit - 2, 'y');
+    contents.push_back(shortest);
+  }
+  for (int round = 0; round < 40; ++round) {
+    std::string content = QuotedPrintableMix(random, random() % 3000);
+    for (std::size_t k = 0; k < content.size(); k += random() % 30 + 1) {
+      content[k] = "\r\n"[random() % 2];
+    }
+    contents.push_back(content);
+  }
+  for (const std::string& content : contents) {
+    for (const int limit : {0, 4, 40, 78}) {
+      for (const char* type : {"text", "application", "multipart"}) {
+        for (const EncodingKind kind : {ekQuotedPrintable, ekBase64, ek8Bit}) {
+          TMimePart part;
+          part.SetPrimaryType(type);
+          part.EncodingKind = kind;
+          part.CharsetCode = part.TargetCharset = csCP932;
+          part.MaxLineLength = limit;
+          SetContent(part, content);
+          std::string written;
+          part.AppendEncodedBody(written);
+          ASSERT_GE(part.EncodedBodySizeBound(), written.size()) << type << " " << limit;
+          // A bound, not a guess: never far above.
+          ASSERT_LE(part.EncodedBodySizeBound(), written.size() * 2 + 64) << type << " " << limit;
+        }
+      }
+    }
+  }
+}
+
 TEST(MakeBoundary, IsFreshEachTime) {
   const std::string first = MakeBoundary();
   const std::string second = MakeBoundary();
