@@ -107,6 +107,15 @@ char* QuotedPrintableEncodeTo(std::string_view bytes, char* out);
 // QuotedPrintableEncodedSize("a=b\t ") == 9
 std::size_t QuotedPrintableEncodedSize(std::string_view bytes);
 
+// The size of QuotedPrintableEncode(bytes) and the number of CR and LF bytes among `bytes`,
+// counted together in one pass, without encoding.
+// CountQuotedPrintable("a\r\nb=") gives 11 and 2
+struct QuotedPrintableCount {
+  std::size_t encoded_size;
+  std::size_t line_break_bytes;
+};
+QuotedPrintableCount CountQuotedPrintable(std::string_view bytes);
+
 // Quoted-printable header-word form: escapes kStrictEscapeSet.  "a_b?c d" -> "a=5Fb=3Fc d"
 std::string QuotedPrintableEncodeStrict(std::string_view bytes);
 

@@ -4,6 +4,8 @@
 #include <cstring>
 #include <utility>
 
+#include "common/text.h"
+
 namespace pictolumen {
 
 void StringList::SetText(std::string_view text) {
@@ -32,25 +34,14 @@ void StringList::SetText(std::string_view text) {
 
 namespace {
 
-// Whether every line break of `text` is already CR LF: each LF follows a CR and there are as
-// many CRs as LFs. Searched with memchr, which is fast on long lines.
+// Whether every line break of `text` is already CR LF: each CR is followed by an LF, and each
+// LF follows such a CR. One pass, eight bytes at a time between the breaks.
 bool OnlyCrLfBreaks(std::string_view text) {
-  const char* const begin = text.data();
-  const char* const end = begin + text.size();
-  std::size_t line_feeds = 0;
-  for (const char* at = begin;
-       (at = static_cast<const char*>(std::memchr(at, '\n', static_cast<std::size_t>(end - at))));
-       ++at) {
-    if (at == begin || at[-1] != '\r') return false;
-    ++line_feeds;
+  for (std::size_t at = FindLineBreak(text, 0); at != std::string_view::npos;
+       at = FindLineBreak(text, at + 2)) {
+    if (text[at] != '\r' || at + 1 == text.size() || text[at + 1] != '\n') return false;
   }
-  std::size_t returns = 0;
-  for (const char* at = begin;
-       (at = static_cast<const char*>(std::memchr(at, '\r', static_cast<std::size_t>(end - at))));
-       ++at) {
-    ++returns;
-  }
-  return returns == line_feeds;
+  return true;
 }
 
 }  // namespace

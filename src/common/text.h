@@ -71,19 +71,4 @@ inline std::size_t FindLineBreak(std::string_view text, std::size_t from) {
   return std::string_view::npos;
 }
 
-// The number of CR and LF bytes in `text`, counted eight bytes at a time.
-// CountLineBreakBytes("a\r\nb\n") == 3
-inline std::size_t CountLineBreakBytes(std::string_view text) {
-  std::size_t count = 0;
-  std::size_t i = 0;
-  for (; i + 8 <= text.size(); i += 8) {
-    // One bit 7 per break byte: moved to bit 0 and summed over the bytes by one product.
-    const std::uint64_t breaks =
-        text_detail::LineBreakBytesOf(text_detail::WordAt(text.data() + i));
-    count += static_cast<std::size_t>(((breaks >> 7) * 0x0101010101010101u) >> 56);
-  }
-  for (; i < text.size(); ++i) count += text[i] == '\r' || text[i] == '\n';
-  return count;
-}
-
 }  // namespace pictolumen

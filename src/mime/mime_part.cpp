@@ -17,6 +17,7 @@
 #include "mime/encoded_words.h"
 #include "mime/line_text.h"
 #include "mime/mess_header.h"
+#include "platform/platform.h"
 
 namespace pictolumen {
 namespace {
@@ -642,13 +643,13 @@ void TMimePart::AppendEncodedBody(std::string& encoded) const {
 
 std::size_t TMimePart::EncodedBodySizeBound() const {
   const std::string& data = DecodedData.Bytes();
-  // Every line of the content is written with CR LF; there are no more lines than line break
-  // bytes and one, and the break bytes themselves are not written.
-  const std::size_t break_bytes = CountLineBreakBytes(data);
-  const std::size_t lines = break_bytes + 1;
   if (EncodingKind == ekBase64) {
     return (data.size() + kBase64LineBytes - 1) / kBase64LineBytes * (kBase64LineBytes / 3 * 4 + 2);
   }
+  // Every line of the content is written with CR LF; there are no more lines than line break
+  // bytes and one, and the break bytes themselves are not written.
+  const QuotedPrintableCount count = CountQuotedPrintable(data);
+  const std::size_t lines = count.line_break_bytes + 1;
   if (EncodingKind != ekQuotedPrintable || PrimaryKind == pkMultipart || PrimaryKind == pkMessage) {
     return data.size() + 2 * lines;
   }
@@ -657,7 +658,7 @@ std::size_t TMimePart::EncodedBodySizeBound() const {
   // start (the first ends before the last escape or blank within the limit, and none follows
   // it there), so a line of e escaped bytes has at most 2e / limit + 1 soft breaks of three
   // bytes, and CR LF. A binary part's "=" at the end is one byte more.
-  const std::size_t escaped = QuotedPrintableEncodedSize(data) - 3 * break_bytes;
+  const std::size_t escaped = count.encoded_size - 3 * count.line_break_bytes;
   const std::size_t limit = QuotedPrintableLimit(MaxLineLength);
   return escaped + 3 * (2 * escaped / limit) + 5 * lines + 1;
 }
@@ -775,6 +776,16 @@ class SizeSink {
   std::size_t size_ = 0;
 };
 
+// An empty text with room for `size` bytes, whose pages are asked to be huge ones: the text of a
+// large message is written into fresh memory, where a page fault for every 4 KiB would cost
+// more than writing it.
+std::string LargeText(std::size_t size) {
+  std::string text;
+  text.reserve(size);
+  platform::AdviseHugePages(text.data(), text.capacity());
+  return text;
+}
+
 }  // namespace
 
 template <class Part, class Sink>
@@ -844,8 +855,7 @@ std::string TMimePart::BuildText() const {
   // made in one buffer and never copied over as it grows, then to write it.
   SizeSink size;
   WriteTree(*this, size);
-  std::string text;
-  text.reserve(size.Size());
+  std::string text = LargeText(size.Size());
   TextSink sink(text);
   WriteTree(*this, sink);
   return text;
@@ -854,8 +864,7 @@ std::string TMimePart::BuildText() const {
 std::string TMimePart::TakeText() {
   SizeSink size;
   WriteTree(std::as_const(*this), size);
-  std::string text;
-  text.reserve(size.Size());
+  std::string text = LargeText(size.Size());
   TextSink sink(text);
   WriteTree(*this, sink);
   return text;

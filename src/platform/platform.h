@@ -92,6 +92,14 @@ void WriteFileAtomically(const std::string& path, std::string_view data);
 // now holds `data`. Raises IoError when the file cannot be written.
 bool WriteNewFileAtomically(const std::string& path, std::string_view data);
 
+// ---- Memory ----------------------------------------------------------------------------------
+
+// Asks the system to back the pages of a buffer of many megabytes that is about to be filled with
+// huge pages where it offers them, so that filling it costs one page fault per huge page instead
+// of one per page. A hint only: the buffer's contents and owner are untouched, a buffer of less
+// than a huge page and a system without them are left as they are, and it never fails.
+void AdviseHugePages(void* data, std::size_t size);
+
 // ---- Resources of this module ---------------------------------------------------------------
 
 // The bytes of the resource `name` of type `type` ("GIF", "TEXT", ...) in this module, or

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 
 namespace pictolumen {
@@ -51,10 +52,10 @@ TEST(QuotedPrintableEncode, EscapesExactlyTheBodySet) {
 
 TEST(QuotedPrintableEncode, EscapesEveryByteAtEveryPlaceOfALongText) {
   // Long texts are looked at eight bytes at a time: each byte value at each place of such a
-  // group, beside plain letters and beside other escaped bytes.
+  // group, beside plain letters, other escaped bytes and line breaks.
   for (int b = 0; b < 256; ++b) {
     for (std::size_t at = 0; at < 19; ++at) {
-      for (const char around : {'a', '\x80'}) {
+      for (const char around : {'a', '\x80', '\n'}) {
         std::string text(19, around);
         text[at] = static_cast<char>(b);
         std::string expected;
@@ -69,6 +70,12 @@ TEST(QuotedPrintableEncode, EscapesEveryByteAtEveryPlaceOfALongText) {
         }
         ASSERT_EQ(QuotedPrintableEncode(text), expected) << b << " at " << at;
         ASSERT_EQ(QuotedPrintableEncodedSize(text), expected.size()) << b << " at " << at;
+        const QuotedPrintableCount count = CountQuotedPrintable(text);
+        ASSERT_EQ(count.encoded_size, expected.size()) << b << " at " << at;
+        ASSERT_EQ(count.line_break_bytes,
+                  static_cast<std::size_t>(std::count_if(
+                      text.begin(), text.end(), [](char c) { return c == '\r' || c == '\n'; })))
+            << b << " at " << at;
       }
     }
   }

@@ -127,5 +127,24 @@ TEST(Locale, TempFolderEndsInSeparatorAndCodePageIsJapanese) {
   EXPECT_EQ(AnsiCodePage(), 932u);
 }
 
+TEST(Memory, HugePageAdviceLeavesEveryByteOfTheBufferAsItWas) {
+  // A buffer written before and after the advice, which covers whole huge pages inside it
+  // only: bytes already there and bytes written later both stay, at the edges too.
+  std::string buffer(9u << 20, '\0');
+  for (std::size_t i = 0; i < buffer.size(); ++i) buffer[i] = static_cast<char>(i * 7 + i / 4096);
+  const std::string before = buffer;
+  AdviseHugePages(buffer.data() + 1, buffer.size() - 1);
+  EXPECT_EQ(buffer, before);
+  for (std::size_t i = 0; i < buffer.size(); i += 4096) buffer[i] = 'x';
+  for (std::size_t i = 0; i < buffer.size(); ++i) {
+    ASSERT_EQ(buffer[i], i % 4096 == 0 ? 'x' : before[i]) << i;
+  }
+  // Buffers smaller than a huge page, and none at all, are left alone.
+  std::string small = "small";
+  AdviseHugePages(small.data(), small.size());
+  AdviseHugePages(nullptr, 0);
+  EXPECT_EQ(small, "small");
+}
+
 }  // namespace
 }  // namespace pictolumen::platform

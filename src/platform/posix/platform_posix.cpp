@@ -5,12 +5,14 @@
 #include <fnmatch.h>
 #include <iconv.h>
 #include <langinfo.h>
+#include <sys/mman.h>
 #include <sys/stat.h>
 #include <time.h>
 #include <unistd.h>
 
 #include <atomic>
 #include <cerrno>
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -282,6 +284,16 @@ bool WriteNewFileAtomically(const std::string& path, std::string_view data) {
 }
 
 // ---- Resources ----------------------------------------------------------------------------
+
+void AdviseHugePages(void* data, std::size_t size) {
+  // Transparent huge pages cover aligned blocks of 2 MiB; only whole blocks inside the buffer
+  // are named, so that no page outside it changes.
+  constexpr std::uintptr_t kHugePage = std::uintptr_t{2} << 20;
+  const auto start = reinterpret_cast<std::uintptr_t>(data);
+  const std::uintptr_t first = (start + kHugePage - 1) & ~(kHugePage - 1);
+  const std::uintptr_t last = (start + size) & ~(kHugePage - 1);
+  if (last > first) madvise(reinterpret_cast<void*>(first), last - first, MADV_HUGEPAGE);
+}
 
 std::optional<std::string_view> FindResourceData(std::string_view type, std::string_view name) {
   for (std::size_t i = 0; i < kEmbeddedResourceCount; ++i) {

@@ -216,6 +216,11 @@ bool WriteNewFileAtomically(const std::string& path, std::string_view data) {
 
 // ---- Resources ----------------------------------------------------------------------------
 
+void AdviseHugePages(void*, std::size_t) {
+  // Windows hands out large pages only to processes that hold the privilege to lock memory in
+  // place, which a mail client does not: the buffer keeps its pages.
+}
+
 std::optional<std::string_view> FindResourceData(std::string_view type, std::string_view name) {
   const HMODULE module = ThisModule();
   const std::string type_text(type);
