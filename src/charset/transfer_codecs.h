@@ -41,11 +41,16 @@ inline constexpr InverseTable kBase64InverseTable = [] {
 // A set of byte values: member b is `set[b]`.
 using ByteSet = std::array<bool, 256>;
 
-// Bytes that quoted-printable bodies escape: 0x00 to 0x1F, "=", 0x7F to 0xFF. The space is
+// Whether quoted-printable bodies escape `byte`: 0x00 to 0x1F, "=", 0x7F to 0xFF. The space is
 // not escaped; TAB, CR and LF are.
+constexpr bool IsBodyEscaped(unsigned char byte) {
+  return byte < 0x20 || byte == '=' || byte >= 0x7F;
+}
+
+// The bytes IsBodyEscaped names.
 inline constexpr ByteSet kBodyEscapeSet = [] {
   ByteSet set{};
-  for (int b = 0; b < 256; ++b) set[b] = b < 0x20 || b == '=' || b >= 0x7F;
+  for (int b = 0; b < 256; ++b) set[b] = IsBodyEscaped(static_cast<unsigned char>(b));
   return set;
 }();
 

@@ -46,6 +46,14 @@ constexpr auto kPlainByte = [] {
   return plain;
 }();
 
+// What a byte of the Shift_JIS text is to the markup, so that a run of text that is copied as
+// it stands is found by one look-up per byte or character.
+enum ByteKind : std::uint8_t {
+  kStandsForItself,
+  kLeadOfNoEmoji,  // a lead byte with which no code of the emoji table begins
+  kOther,          // escaped, or a lead byte that may begin an emoji
+};
+
 // Second bytes of a two-byte character that are copied with it as they are: those that stand
 // for themselves and lead bytes; any other is escaped.
 constexpr auto kKeptSecondByte = [] {
@@ -91,6 +99,9 @@ class EmojiIndex {
     return block == kNoBlock ? kNone : rows_[block * 256u + second];
   }
 
+  // Whether some code of the table begins with `first`.
+  bool StartsACode(unsigned char first) const { return block_of_first_[first] != kNoBlock; }
+
  private:
   static constexpr std::uint16_t kNoBlock = UINT16_MAX;
 
@@ -128,6 +139,13 @@ std::string EmojiToHtml(std::string_view text, std::string_view transfer_encodin
   constexpr std::size_t kName = 1;
   constexpr std::size_t kCode = 2;
   const EmojiIndex index(table, kCode);
+  std::array<ByteKind, 256> kinds{};
+  for (int byte = 0; byte < 256; ++byte) {
+    const auto b = static_cast<unsigned char>(byte);
+    kinds[b] = kPlainByte[b]                                ? kStandsForItself
+               : IsSjisLeadByte(b) && !index.StartsACode(b) ? kLeadOfNoEmoji
+                                                            : kOther;
+  }
   const std::string tag_start = "<img src=\"file://" + EscapeHtml(GetCacheFolder());
   std::vector<std::string> tags(table.RowCount());
 
@@ -140,14 +158,13 @@ std::string EmojiToHtml(std::string_view text, std::string_view transfer_encodin
     // and need no escape, is copied in one go.
     std::size_t run_end = i;
     while (run_end < sjis.size()) {
-      const auto byte = static_cast<unsigned char>(sjis[run_end]);
-      if (kPlainByte[byte]) {
+      const ByteKind kind = kinds[static_cast<unsigned char>(sjis[run_end])];
+      if (kind == kStandsForItself) {
         ++run_end;
         continue;
       }
-      if (!IsSjisLeadByte(byte) || run_end + 1 == sjis.size()) break;
-      const auto next = static_cast<unsigned char>(sjis[run_end + 1]);
-      if (!kKeptSecondByte[next] || index.Find(byte, next) != EmojiIndex::kNone) {
+      if (kind != kLeadOfNoEmoji || run_end + 1 == sjis.size() ||
+          !kKeptSecondByte[static_cast<unsigned char>(sjis[run_end + 1])]) {
         break;
       }
       run_end += 2;

@@ -31,6 +31,10 @@ constexpr std::size_t kBase64LineBytes = 54;
 // Shortest quoted-printable line that still holds an escape and the soft line break.
 constexpr std::size_t kShortestQuotedPrintableLine = 4;
 
+// Bytes escaped at a time, at least, into the line being cut by QuotedPrintableLineWriter: a few
+// lines' worth, so that each step of escaping runs long enough to be fast.
+constexpr std::size_t kQuotedPrintableStep = 256;
+
 // Calls `take` with every line of `text`, split at CR LF, lone CR or lone LF; a line break at the
 // very end adds no empty line. Unlike StringList::SetText, a zero byte is kept as data: decoded
 // content may hold one, and quoted-printable writes it as "=00".
@@ -911,16 +915,17 @@ QuotedPrintableLineWriter::QuotedPrintableLineWriter(int max_length)
 
 void QuotedPrintableLineWriter::Append(std::string_view bytes, std::string& out) {
   // The line being made, line_[start, end), is escaped from as many bytes as it lacks to reach
-  // the limit (each gives one to three escaped bytes), then cut while it is long enough; what
-  // follows the cuts is moved to the front and starts the next line. The line is thus below the
-  // limit before each step and below four times the limit after it, and never longer than the
-  // escaped text.
-  const std::size_t room = (bytes.size() < limit_ ? 3 * bytes.size() : 4 * limit_) + 3;
+  // the limit, and at least a step's worth (each gives one to three escaped bytes), then cut
+  // while it is long enough; what follows the cuts is moved to the front and starts the next
+  // line. The line is thus below the limit before each step and below the limit and three steps
+  // after it, and never longer than the escaped text.
+  const std::size_t step = std::max(limit_, kQuotedPrintableStep);
+  const std::size_t room = std::min(3 * bytes.size(), limit_ + 3 * step) + 3;
   if (line_.size() < room) line_.resize(room);
   char* const line = line_.data();
   std::size_t end = 0;
   while (!bytes.empty()) {
-    const std::size_t taken = std::min(bytes.size(), limit_ - end);
+    const std::size_t taken = std::min(bytes.size(), std::max(limit_ - end, kQuotedPrintableStep));
     end = static_cast<std::size_t>(QuotedPrintableEncodeTo(bytes.substr(0, taken), line + end) -
                                    line);
     bytes.remove_prefix(taken);
