@@ -2,12 +2,16 @@
 
 #include <array>
 #include <cstdint>
+#include <memory>
+#include <mutex>
+#include <utility>
 #include <vector>
 
 #include "common/text.h"
 #include "emoji/emoji_cache.h"
 #include "jtext/csv_column.h"
 #include "jtext/jis_conversion.h"
+#include "jtext/path_helpers.h"
 
 namespace pictolumen {
 namespace {
@@ -120,6 +124,49 @@ class EmojiIndex {
   std::vector<std::uint32_t> rows_;
 };
 
+// The columns of an emoji table: number, name and code.
+constexpr std::size_t kNumber = 0;
+constexpr std::size_t kName = 1;
+constexpr std::size_t kCode = 2;
+
+// An emoji table as read from its file: its rows, the index of its codes and what each byte is
+// to the markup.
+struct EmojiTable {
+  explicit EmojiTable(std::string text)
+      : rows(CsvTable::FromText{std::move(text)}, 3), index(rows, kCode) {
+    for (int byte = 0; byte < 256; ++byte) {
+      const auto b = static_cast<unsigned char>(byte);
+      kinds[b] = kPlainByte[b]                                ? kStandsForItself
+                 : IsSjisLeadByte(b) && !index.StartsACode(b) ? kLeadOfNoEmoji
+                                                              : kOther;
+    }
+  }
+
+  const CsvTable rows;
+  const EmojiIndex index;
+  std::array<ByteKind, 256> kinds{};
+};
+
+// The emoji table in the file `path`. The file is read at every call, so that a table changed in
+// the cache is used at once; only the work of splitting it is kept: a text the same as that of a
+// table split before in this process (the last two, one per transfer encoding) is not split
+// again.
+std::shared_ptr<const EmojiTable> ReadEmojiTable(const std::string& path) {
+  std::string text = ReadFileText(path);
+  static std::mutex mutex;
+  static std::array<std::shared_ptr<const EmojiTable>, 2> split;
+  {
+    const std::lock_guard lock(mutex);
+    for (const auto& table : split) {
+      if (table && table->rows.Text() == text) return table;
+    }
+  }
+  auto table = std::make_shared<const EmojiTable>(std::move(text));
+  const std::lock_guard lock(mutex);
+  split[1] = std::exchange(split[0], table);
+  return table;
+}
+
 }  // namespace
 
 std::string EscapeHtml(std::string_view text) {
@@ -132,20 +179,11 @@ std::string EscapeHtml(std::string_view text) {
 std::string EmojiToHtml(std::string_view text, std::string_view transfer_encoding) {
   const std::string sjis = ConvertCode(text, jcJIS, jcSJIS);
 
-  // The table is read anew at every conversion, once for its three columns: number, name and
-  // code.
-  const CsvTable table(ExtractEmojiTable(transfer_encoding), 3);
-  constexpr std::size_t kNumber = 0;
-  constexpr std::size_t kName = 1;
-  constexpr std::size_t kCode = 2;
-  const EmojiIndex index(table, kCode);
-  std::array<ByteKind, 256> kinds{};
-  for (int byte = 0; byte < 256; ++byte) {
-    const auto b = static_cast<unsigned char>(byte);
-    kinds[b] = kPlainByte[b]                                ? kStandsForItself
-               : IsSjisLeadByte(b) && !index.StartsACode(b) ? kLeadOfNoEmoji
-                                                            : kOther;
-  }
+  const std::shared_ptr<const EmojiTable> emoji =
+      ReadEmojiTable(ExtractEmojiTable(transfer_encoding));
+  const CsvTable& table = emoji->rows;
+  const EmojiIndex& index = emoji->index;
+  const std::array<ByteKind, 256>& kinds = emoji->kinds;
   const std::string tag_start = "<img src=\"file://" + EscapeHtml(GetCacheFolder());
   std::vector<std::string> tags(table.RowCount());
 

@@ -294,7 +294,9 @@ void ReadCsvColumns(const std::string& file_name, const std::vector<CsvColumnTar
 }
 
 CsvTable::CsvTable(const std::string& file_name, std::size_t width)
-    : text_(ReadFileText(file_name)), width_(width) {
+    : CsvTable(FromText{ReadFileText(file_name)}, width) {}
+
+CsvTable::CsvTable(FromText text, std::size_t width) : text_(std::move(text.text)), width_(width) {
   // Room for lines of 16 bytes; the tables' lines are longer.
   fields_.reserve(width_ * (text_.size() / 16 + 1));
   const auto storage = [this]() -> std::string& { return made_.emplace_back(); };

@@ -40,6 +40,11 @@ void ReadCsvColumns(const std::string& file_name, const std::vector<CsvColumnTar
 class CsvTable {
  public:
   CsvTable(const std::string& file_name, std::size_t width);
+  // The table of a file that holds `text`.
+  struct FromText {
+    std::string text;
+  };
+  CsvTable(FromText text, std::size_t width);
   CsvTable(const CsvTable&) = delete;
   CsvTable& operator=(const CsvTable&) = delete;
 
@@ -48,6 +53,8 @@ class CsvTable {
   std::string_view Field(std::size_t row, std::size_t column) const {
     return fields_[row * width_ + column];
   }
+  // The text the table was read from.
+  const std::string& Text() const { return text_; }
 
  private:
   std::string text_;

@@ -109,6 +109,18 @@ TEST_F(EmojiToHtmlTest, LooksCodesUpInTheCachedTable) {
   // A number without a picture is an error too.
   UseTable("600,a,EB59\r\n");
   EXPECT_THROW(EmojiToHtml("\xeb\x59", "7bit"), Error);
+
+  // A table changed in the cache is used at the very next conversion: one that differs from the
+  // table before by a single byte, and one used before again.
+  UseTable("7,first,EB59\r\n");
+  EXPECT_EQ(EmojiToHtml("\xeb\x59", "7bit"), Tag("7", "first"));
+  UseTable("7,first,EB5A\r\n");
+  EXPECT_EQ(EmojiToHtml("\xeb\x59", "7bit"), "\xeb\x59");
+  EXPECT_EQ(EmojiToHtml("\xeb\x5a", "7bit"), Tag("7", "first"));
+  UseTable("7,first,EB59\r\n");
+  EXPECT_EQ(EmojiToHtml("\xeb\x59", "7bit"), Tag("7", "first"));
+  std::filesystem::remove(temp_.cache() + "EMOJI_7BIT.csv");
+  EXPECT_EQ(EmojiToHtml("\xeb\x59", "7bit"), Tag("1", kExclamation));
 }
 
 TEST_F(EmojiToHtmlTest, TakesLongTextsWithoutLineBreaks) {
