@@ -18,6 +18,10 @@ inline std::string_view WithoutTrailingBlanks(std::string_view text) {
 }
 
 inline bool StartsWith(std::string_view text, std::string_view prefix) {
+  // Most lines a boundary is looked for in differ at their first byte, which is tested without
+  // a call to compare.
+  if (prefix.empty()) return true;
+  if (text.empty() || text[0] != prefix[0]) return false;
   return text.substr(0, prefix.size()) == prefix;
 }
 

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <atomic>
+#include <bit>
 #include <chrono>
 #include <cstdio>
 #include <cstring>
@@ -64,7 +65,20 @@ std::size_t QuotedPrintableLimit(int max_length) {
 // starts within the limit (the later of the two), when there is one after the line's first
 // character; else it takes `limit` characters.
 std::size_t QuotedPrintableCutLength(const char* text, std::size_t limit) {
-  for (std::size_t k = limit; --k > 0;) {
+  // Looked for from the end, eight bytes at a time while they lie after the first.
+  constexpr std::uint64_t kOnes = 0x0101010101010101u;
+  std::size_t end = limit;
+  for (; end >= 9; end -= 8) {
+    const std::uint64_t word = text_detail::WordAt(text + end - 8);
+    const std::uint64_t found = text_detail::ZeroBytesOf(word ^ (kOnes * '=')) |
+                                text_detail::ZeroBytesOf(word ^ (kOnes * ' '));
+    if (found == 0) continue;
+    // The last byte in memory is the highest of a little-endian word, the lowest otherwise.
+    const int byte = std::endian::native == std::endian::little ? (63 - std::countl_zero(found)) / 8
+                                                                : 7 - std::countr_zero(found) / 8;
+    return end - 8 + static_cast<std::size_t>(byte);
+  }
+  for (std::size_t k = end; k-- > 1;) {
     if (text[k] == '=' || text[k] == ' ') return k;
   }
   return limit;
@@ -354,11 +368,22 @@ namespace {
 // The lines of `text` as StringList::SetText splits them (a zero byte ends the text), as pieces
 // of it.
 std::vector<std::string_view> LinesOfText(std::string_view text) {
-  text = text.substr(0, std::min(text.find('\0'), text.size()));
   std::vector<std::string_view> lines;
   // Room for lines of 64 bytes; a text of shorter lines makes the list grow a few times.
   lines.reserve(text.size() / 64 + 16);
-  ForEachLine(text, [&lines](std::string_view line) { lines.push_back(line); });
+  // As ForEachLine splits the text up to its first zero byte, found in the same pass.
+  std::size_t start = 0;
+  while (start < text.size()) {
+    const std::size_t stop = FindLineEnd(text, start);
+    if (stop == std::string_view::npos || text[stop] == '\0') {
+      const std::size_t end = stop == std::string_view::npos ? text.size() : stop;
+      if (end > start) lines.push_back(text.substr(start, end - start));
+      break;
+    }
+    lines.push_back(text.substr(start, stop - start));
+    const bool crlf = text[stop] == '\r' && stop + 1 < text.size() && text[stop + 1] == '\n';
+    start = stop + (crlf ? 2 : 1);
+  }
   return lines;
 }
 

@@ -127,6 +127,25 @@ TEST(FindLineBreak, FindsTheFirstCrOrLfFromAPosition) {
   }
 }
 
+TEST(FindLineEnd, StopsAtALineBreakOrAZeroByteWhereverItStands) {
+  EXPECT_EQ(FindLineEnd(std::string_view("ab\0c\n", 5), 0), 2u);
+  EXPECT_EQ(FindLineEnd(std::string_view("ab\0c\n", 5), 3), 4u);
+  EXPECT_EQ(FindLineEnd("abc", 0), std::string_view::npos);
+  // Each of the three at every place of a text of two vector widths and a few bytes, found from
+  // every place before it, beside bytes that differ from them in one bit.
+  for (const char end : {'\0', '\r', '\n'}) {
+    for (std::size_t at = 0; at < 37; ++at) {
+      std::string text(37, '\x80');
+      text[at] = end;
+      text[(at + 3) % 37] = '\x01';
+      text[(at + 5) % 37] = '\x0b';
+      for (std::size_t from = 0; from <= at; ++from) ASSERT_EQ(FindLineEnd(text, from), at);
+      ASSERT_EQ(FindLineEnd(text, at + 1), std::string_view::npos);
+      ASSERT_EQ(FindLineBreak(text, 0), end == '\0' ? std::string_view::npos : at);
+    }
+  }
+}
+
 TEST(Trim, RemovesBlanksAndControlsButKeepsEscape) {
   EXPECT_EQ(Trim(std::string_view("\0 \t abc \r\n", 10)), "abc");
   EXPECT_EQ(Trim("\x1b$B$\"\x1b(B \r\n"), "\x1b$B$\"\x1b(B");
