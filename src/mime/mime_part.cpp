@@ -943,11 +943,17 @@ void QuotedPrintableLineWriter::Append(std::string_view bytes, std::string& out)
   // the limit, and at least a step's worth (each gives one to three escaped bytes), then cut
   // while it is long enough; what follows the cuts is moved to the front and starts the next
   // line. The line is thus below the limit before each step and below the limit and three steps
-  // after it, and never longer than the escaped text.
+  // after it, and never longer than the escaped text. The lines cut in a step are put together
+  // in cut_ (each at least one byte, so with its break at most four times as long) and appended
+  // at once.
   const std::size_t step = std::max(limit_, kQuotedPrintableStep);
   const std::size_t room = std::min(3 * bytes.size(), limit_ + 3 * step) + 3;
-  if (line_.size() < room) line_.resize(room);
+  if (line_.size() < room) {
+    line_.resize(room);
+    cut_.resize(4 * room + 2);
+  }
   char* const line = line_.data();
+  char* const cut_lines = cut_.data();
   std::size_t end = 0;
   while (!bytes.empty()) {
     const std::size_t taken = std::min(bytes.size(), std::max(limit_ - end, kQuotedPrintableStep));
@@ -956,30 +962,36 @@ void QuotedPrintableLineWriter::Append(std::string_view bytes, std::string& out)
     bytes.remove_prefix(taken);
     if (bytes.empty()) break;
     // More text follows, so every cut line ends in a soft break.
+    char* at = cut_lines;
     std::size_t start = 0;
     while (end - start >= limit_) {
       const std::size_t cut = QuotedPrintableCutLength(line + start, limit_);
-      out.append(line + start, cut);
-      out.append("=\r\n");
+      std::memcpy(at, line + start, cut);
+      std::memcpy(at + cut, "=\r\n", 3);
+      at += cut + 3;
       start += cut;
     }
+    out.append(cut_lines, static_cast<std::size_t>(at - cut_lines));
     std::memmove(line, line + start, end - start);
     end -= start;
   }
   // The text's last lines: a line of the whole limit that ends the text takes no soft break.
+  char* at = cut_lines;
   std::size_t start = 0;
   while (end - start >= limit_) {
     const std::size_t cut = QuotedPrintableCutLength(line + start, limit_);
-    out.append(line + start, cut);
+    std::memcpy(at, line + start, cut);
+    at += cut;
     start += cut;
-    if (start == end) {
-      out.append("\r\n");
-      return;
-    }
-    out.append("=\r\n");
+    if (start == end) break;
+    std::memcpy(at, "=\r\n", 3);
+    at += 3;
   }
-  out.append(line + start, end - start);
-  out.append("\r\n");
+  std::memcpy(at, line + start, end - start);
+  at += end - start;
+  std::memcpy(at, "\r\n", 2);
+  at += 2;
+  out.append(cut_lines, static_cast<std::size_t>(at - cut_lines));
 }
 
 std::vector<std::string> CutQuotedPrintableLines(std::string_view text, int max_length) {

@@ -218,6 +218,7 @@ class QuotedPrintableLineWriter {
  private:
   std::size_t limit_;
   std::string line_;  // the escaped text of the line being made
+  std::string cut_;   // the lines cut from it, with their breaks
 };
 
 }  // namespace pictolumen
