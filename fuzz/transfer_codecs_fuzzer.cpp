@@ -30,6 +30,24 @@ void CheckCutLines(std::string_view bytes, int limit) {
   FUZZ_CHECK(QuotedPrintableDecode(list.Text()) == std::string(bytes) + "\r\n", "cut lines");
   const std::size_t longest = static_cast<std::size_t>(std::max(limit, 4)) + 1;
   for (const std::string& line : lines) FUZZ_CHECK(line.size() <= longest, "cut line length");
+  // The writer that escapes and cuts in one pass gives the same lines, also when it wrote a
+  // longer text before.
+  QuotedPrintableLineWriter writer(limit);
+  std::string written;
+  writer.Append(std::string(bytes) + std::string(bytes), written);
+  written.clear();
+  writer.Append(bytes, written);
+  FUZZ_CHECK(written == list.Text(), "lines written in one pass");
+  // Its size bound for a part holds what the part's body is.
+  TMimePart part;
+  part.SetPrimaryType("text");
+  part.EncodingKind = ekQuotedPrintable;
+  part.CharsetCode = part.TargetCharset;
+  part.MaxLineLength = limit;
+  part.DecodedData.Write(bytes);
+  std::string body;
+  part.AppendEncodedBody(body);
+  FUZZ_CHECK(body.size() <= part.EncodedBodySizeBound(), "encoded body size bound");
 }
 
 // A folded header gives the text back when its lines are joined, and every line after the

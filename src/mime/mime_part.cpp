@@ -367,6 +367,31 @@ namespace {
 
 // The lines of `text` as StringList::SetText splits them (a zero byte ends the text), as pieces
 // of it.
+// The first byte of each of `lines`, a zero byte for an empty one.
+std::string FirstBytesOf(const std::vector<std::string_view>& lines) {
+  std::string first_bytes(lines.size(), '\0');
+  for (std::size_t k = 0; k < lines.size(); ++k) {
+    if (!lines[k].empty()) first_bytes[k] = lines[k][0];
+  }
+  return first_bytes;
+}
+
+// The first of lines[from, end) that begins with `prefix`, which is not empty; `end` when there
+// is none. The lines that may are found by their first byte in `first_bytes` (FirstBytesOf), so
+// that the text of the others is not read again.
+std::size_t NextLineBeginningWith(const std::vector<std::string_view>& lines,
+                                  std::string_view first_bytes, std::size_t from, std::size_t end,
+                                  std::string_view prefix) {
+  while (from < end) {
+    const void* found = std::memchr(first_bytes.data() + from, prefix[0], end - from);
+    if (found == nullptr) return end;
+    from = static_cast<std::size_t>(static_cast<const char*>(found) - first_bytes.data());
+    if (StartsWith(lines[from], prefix)) return from;
+    ++from;
+  }
+  return end;
+}
+
 std::vector<std::string_view> LinesOfText(std::string_view text) {
   std::vector<std::string_view> lines;
   // Room for lines of 64 bytes; a text of shorter lines makes the list grow a few times.
@@ -431,6 +456,7 @@ void TMimePart::ParseText(std::string_view text) {
 }
 
 void TMimePart::ParseLineViews(std::vector<std::string_view>& lines, bool lines_are_split) {
+  const std::string first_bytes = FirstBytesOf(lines);
   // The parts of the tree are read from one list of the lines, each from its own range of it,
   // and a part's lines are copied from there into its lists. A list of pending ranges takes the
   // place of recursion, so the depth of the input never reaches the call stack.
@@ -438,12 +464,13 @@ void TMimePart::ParseLineViews(std::vector<std::string_view>& lines, bool lines_
   while (!tasks.empty()) {
     const ParseTask task = std::move(tasks.back());
     tasks.pop_back();
-    task.part->ParseRange(lines, lines_are_split, task, tasks);
+    task.part->ParseRange(lines, first_bytes, lines_are_split, task, tasks);
   }
 }
 
-void TMimePart::ParseRange(std::vector<std::string_view>& lines, bool lines_are_split,
-                           const ParseTask& task, std::vector<ParseTask>& tasks) {
+void TMimePart::ParseRange(std::vector<std::string_view>& lines, std::string_view first_bytes,
+                           bool lines_are_split, const ParseTask& task,
+                           std::vector<ParseTask>& tasks) {
   const std::size_t begin = task.begin;
   const std::size_t end = task.end;
   Clear();
@@ -472,7 +499,7 @@ void TMimePart::ParseRange(std::vector<std::string_view>& lines, bool lines_are_
     do {
       TMimePart* sub = NewSubPart();
       const std::size_t first = i;
-      while (i < end && !StartsWith(lines[i], open)) ++i;
+      i = NextLineBeginningWith(lines, first_bytes, i, end, open);
       tasks.push_back({sub, first, i, enclosing});
       if (i < end) closed = lines[i++] == close;
     } while (i < end && !closed);

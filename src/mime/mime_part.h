@@ -161,8 +161,9 @@ class TMimePart {
   // lose their trailing blanks there. Bodies are joined texts where `lines_are_split` (no line
   // holds a CR or LF), else lists.
   void ParseLineViews(std::vector<std::string_view>& lines, bool lines_are_split);
-  void ParseRange(std::vector<std::string_view>& lines, bool lines_are_split, const ParseTask& task,
-                  std::vector<ParseTask>& tasks);
+  // `first_bytes` holds the first byte of each line (a zero byte for an empty one).
+  void ParseRange(std::vector<std::string_view>& lines, std::string_view first_bytes,
+                  bool lines_are_split, const ParseTask& task, std::vector<ParseTask>& tasks);
   // A multipart writes its delimiter lines only around sub-parts it holds.
   bool WritesBoundaries() const;
   bool WritesEnclosedMessage() const;
