@@ -184,6 +184,30 @@ std::string_view AsSingleLine(std::string_view field, std::string& storage) {
 // Hands each line of FoldHeaderLine(text, max_length) to `take`, as a piece of `text`: a line
 // of blanks alone joins the line before it, which is the piece of text that runs on into it, so
 // no line is ever copied.
+// Whether `byte` is dropped where it begins or ends a further line of a folded header field: the
+// reader trims those lines (bytes 0x00 to 0x20, but ESC).
+bool TrimmedAtLineEnds(char byte) {
+  const auto value = static_cast<unsigned char>(byte);
+  return value <= 0x20 && value != 0x1B;
+}
+
+// The first place at or after `end` where the line of `text` that begins at `start` can end so
+// that reading the field back gives the text again, or the end of the text. The reader joins a
+// further line to the line before with one space, after trimming it, and reads a TAB on it as a
+// space: a further line must begin with one space followed by a byte that is kept, and end in a
+// byte that is kept; the first line must hold more than blanks, which would end the header block.
+std::size_t ReadableLineEnd(std::string_view text, std::size_t start, std::size_t end) {
+  const auto readable = [&](std::size_t at) {
+    if (text[at] != ' ' || at + 1 == text.size() || TrimmedAtLineEnds(text[at + 1])) return false;
+    if (start > 0) return !TrimmedAtLineEnds(text[at - 1]);
+    return !WithoutTrailingBlanks(text.substr(0, at)).empty();
+  };
+  while (end < text.size() && !readable(end)) {
+    end = std::min(text.find(' ', end + 1), text.size());
+  }
+  return end;
+}
+
 template <class Take>
 void ForEachFoldedLine(std::string_view text, int max_length, Take&& take) {
   if (text.empty()) {
@@ -191,15 +215,10 @@ void ForEachFoldedLine(std::string_view text, int max_length, Take&& take) {
     return;
   }
   const std::size_t limit = static_cast<std::size_t>(std::max(max_length, 0));
-  const auto blanks_only = [](std::string_view line) {
-    return WithoutTrailingBlanks(line).empty();
-  };
   // A TAB on a continuation line is read back as a space, which would change the field (a
   // boundary that holds one would no longer match its delimiter lines): the first line runs on
   // through the last TAB, to the first space after it.
   const std::size_t last_tab = text.rfind('\t');
-  std::size_t line_start = 0;
-  std::size_t line_length = 0;
   std::size_t at = 0;
   while (at < text.size()) {
     const std::string_view rest = text.substr(at);
@@ -220,28 +239,13 @@ void ForEachFoldedLine(std::string_view text, int max_length, Take&& take) {
         length = space - 1;  // before the space
       }
     }
-    if (blanks_only(rest.substr(0, length))) {
-      // A line of blanks alone is no header line: once its trailing blanks are gone (as an
-      // enclosed message's lines lose them) it ends the header block. It runs on through the
-      // next word instead; blanks that no word follows stay on the line before.
-      std::size_t word = length;
-      while (word < rest.size() && blanks_only(rest.substr(word, 1))) ++word;
-      const std::size_t blank = rest.find_first_of(" \t", word);
-      length = blank == std::string_view::npos ? rest.size() : blank;
-    }
     if (last_tab != std::string_view::npos && at + length <= last_tab) {
       length = std::min(text.find(' ', last_tab + 1), text.size()) - at;
     }
-    if (at > 0 && blanks_only(rest.substr(0, length))) {
-      line_length += length;
-    } else {
-      if (at > 0) take(text.substr(line_start, line_length));
-      line_start = at;
-      line_length = length;
-    }
+    length = ReadableLineEnd(text, at, at + length) - at;
+    take(rest.substr(0, length));
     at += length;
   }
-  take(text.substr(line_start, line_length));
 }
 
 void AppendLines(const StringList& from, std::vector<std::string>& to) {
