@@ -239,8 +239,8 @@ std::string QuotedPrintableDecode(std::string_view text) {
 }
 
 std::string QuotedPrintableEncode(std::string_view bytes) {
-  std::string out;
-  QuotedPrintableEncodeInto(bytes, out);
+  std::string out(3 * bytes.size() + 3, '\0');
+  out.resize(static_cast<std::size_t>(QuotedPrintableEncodeTo(bytes, out.data()) - out.data()));
   return out;
 }
 
@@ -286,11 +286,6 @@ char* QuotedPrintableEncodeTo(std::string_view bytes, char* out) {
   return out;
 }
 
-void QuotedPrintableEncodeInto(std::string_view bytes, std::string& out) {
-  out.resize(3 * bytes.size() + 3);
-  out.resize(static_cast<std::size_t>(QuotedPrintableEncodeTo(bytes, out.data()) - out.data()));
-}
-
 QuotedPrintableCount CountQuotedPrintable(std::string_view bytes) {
   // Written as comparisons over blocks of 64 bytes counted in bytes, which compilers turn into
   // vector instructions; a table look-up per byte would not be.
@@ -318,10 +313,6 @@ QuotedPrintableCount CountQuotedPrintable(std::string_view bytes) {
     breaks += line_break(data[i]);
   }
   return {bytes.size() + 2 * escapes, breaks};
-}
-
-std::size_t QuotedPrintableEncodedSize(std::string_view bytes) {
-  return CountQuotedPrintable(bytes).encoded_size;
 }
 
 std::string QuotedPrintableEncodeStrict(std::string_view bytes) {

@@ -99,18 +99,10 @@ std::string QuotedPrintableDecode(std::string_view text);
 // Quoted-printable body form: escapes kBodyEscapeSet; blanks stay.  "a=b\t " -> "a=3Db=09 "
 std::string QuotedPrintableEncode(std::string_view bytes);
 
-// QuotedPrintableEncode into `out`, which is replaced; its storage is reused, so that encoding
-// line after line into one buffer allocates only for the longest line.
-void QuotedPrintableEncodeInto(std::string_view bytes, std::string& out);
-
 // QuotedPrintableEncode written to `out`, which has room for 3 * bytes.size() + 3 bytes (each
 // byte is written by one copy of four, which may reach beyond the text); returns the end of the
 // encoded text.
 char* QuotedPrintableEncodeTo(std::string_view bytes, char* out);
-
-// The size of QuotedPrintableEncode(bytes), counted without making it.
-// QuotedPrintableEncodedSize("a=b\t ") == 9
-std::size_t QuotedPrintableEncodedSize(std::string_view bytes);
 
 // The size of QuotedPrintableEncode(bytes) and the number of CR and LF bytes among `bytes`,
 // counted together in one pass, without encoding.
