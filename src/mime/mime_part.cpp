@@ -6,6 +6,7 @@
 #include <chrono>
 #include <cstdio>
 #include <cstring>
+#include <future>
 #include <new>
 #include <span>
 #include <utility>
@@ -104,6 +105,52 @@ void ForEachQuotedPrintableLine(std::string_view text, int max_length, Take&& ta
     at += length;
     take(rest.substr(0, length), at < text.size());
   }
+}
+
+// At least the size of the quoted-printable lines of `text`, each of its lines (as ForEachLine
+// splits it) escaped, cut for `max_length` and followed by CR LF; counted without encoding.
+std::size_t QuotedPrintableLinesSizeBound(std::string_view text, int max_length) {
+  // There are no more lines than line break bytes and one; the escaped lines hold the escaped
+  // size less that of the escaped break bytes. Of two lines in a row that end in a soft break,
+  // the second runs at least to the limit past the first's start (the first ends before the
+  // last escape or blank within the limit, and none follows it there), so a line of e escaped
+  // bytes has at most 2e / limit + 1 soft breaks of three bytes, and CR LF.
+  const QuotedPrintableCount count = CountQuotedPrintable(text);
+  const std::size_t lines = count.line_break_bytes + 1;
+  const std::size_t escaped = count.encoded_size - 3 * count.line_break_bytes;
+  return escaped + 3 * (2 * escaped / QuotedPrintableLimit(max_length)) + 5 * lines;
+}
+
+// Text bodies from this size on are encoded quoted-printable in two halves at once.
+constexpr std::size_t kSplitTextSize = 256 * 1024;
+
+// Appends to `out` the lines of `text` (as ForEachLine splits it) written by `writer`, as the
+// lines of a text body are: the lines after the first line break past the middle are written by
+// a second thread into a text of their own, appended once both halves are done. A line's
+// quoted-printable form depends on that line alone, so the halves give the lines of the whole.
+void AppendQuotedPrintableLinesInTwo(std::string_view text, int max_length, std::string& out) {
+  const auto append_lines = [max_length](std::string_view lines, std::string& to) {
+    QuotedPrintableLineWriter writer(max_length);
+    ForEachLine(lines, [&](std::string_view line) { writer.Append(line, to); });
+  };
+  const std::size_t line_break = FindLineBreak(text, text.size() / 2);
+  if (line_break == std::string_view::npos) {
+    append_lines(text, out);
+    return;
+  }
+  const bool crlf =
+      text[line_break] == '\r' && line_break + 1 < text.size() && text[line_break + 1] == '\n';
+  const std::string_view first_half = text.substr(0, line_break + (crlf ? 2 : 1));
+  const std::string_view second_half = text.substr(first_half.size());
+  std::string second_lines;
+  // The future waits for the second thread also when the first half fails.
+  std::future<void> second = std::async(std::launch::async, [&] {
+    second_lines.reserve(QuotedPrintableLinesSizeBound(second_half, max_length));
+    append_lines(second_half, second_lines);
+  });
+  append_lines(first_half, out);
+  second.get();
+  out.append(second_lines);
 }
 
 const char* DefaultSubType(PrimaryKind kind) {
@@ -692,7 +739,9 @@ void TMimePart::AppendEncodedBody(std::string& encoded) const {
       add_line(item);
     }
   };
-  if (text) {
+  if (text && !convert && EncodingKind == ekQuotedPrintable && data.size() >= kSplitTextSize) {
+    AppendQuotedPrintableLinesInTwo(data, MaxLineLength, encoded);
+  } else if (text) {
     ForEachLine(data, encode_item);
   } else {
     encode_item(data);
@@ -706,21 +755,13 @@ std::size_t TMimePart::EncodedBodySizeBound() const {
   if (EncodingKind == ekBase64) {
     return (data.size() + kBase64LineBytes - 1) / kBase64LineBytes * (kBase64LineBytes / 3 * 4 + 2);
   }
-  // Every line of the content is written with CR LF; there are no more lines than line break
-  // bytes and one, and the break bytes themselves are not written.
-  const QuotedPrintableCount count = CountQuotedPrintable(data);
-  const std::size_t lines = count.line_break_bytes + 1;
   if (EncodingKind != ekQuotedPrintable || PrimaryKind == pkMultipart || PrimaryKind == pkMessage) {
-    return data.size() + 2 * lines;
+    // Every line of the content is written with CR LF; there are no more lines than line break
+    // bytes and one, and the break bytes themselves are not written.
+    return data.size() + 2 * (CountQuotedPrintable(data).line_break_bytes + 1);
   }
-  // The escaped lines hold the escaped size less that of the escaped break bytes. Of two lines
-  // in a row that end in a soft break, the second runs at least to the limit past the first's
-  // start (the first ends before the last escape or blank within the limit, and none follows
-  // it there), so a line of e escaped bytes has at most 2e / limit + 1 soft breaks of three
-  // bytes, and CR LF. A binary part's "=" at the end is one byte more.
-  const std::size_t escaped = count.encoded_size - 3 * count.line_break_bytes;
-  const std::size_t limit = QuotedPrintableLimit(MaxLineLength);
-  return escaped + 3 * (2 * escaped / limit) + 5 * lines + 1;
+  // A binary part's "=" at the end is one byte more.
+  return QuotedPrintableLinesSizeBound(data, MaxLineLength) + 1;
 }
 
 void TMimePart::BuildPartHeader() {
