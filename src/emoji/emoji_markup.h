@@ -21,6 +21,8 @@ std::string EscapeHtml(std::string_view text);
 // Lead bytes are those of Shift_JIS, 0x81-0x9F and 0xE0-0xFC. The table is read from its cache
 // file at every call; the first row of a code wins. Raises the errors of ExtractEmojiTable,
 // EnsureEmojiImage and ReadCsvColumns (ListIndexError for a row with fewer than three fields).
+// A long text is done in two pieces at once, the second on a thread of its own, with the same
+// result.
 // EmojiToHtml("\x1b$Bu:\x1b(B<b>", "7bit") ==
 //   "<img src=\"file:///tmp/_AE.tmp/1.gif\" alt=\"\x81\x49\">&lt;b&gt;"   (natively)
 std::string EmojiToHtml(std::string_view text, std::string_view transfer_encoding);

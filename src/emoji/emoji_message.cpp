@@ -19,12 +19,12 @@ TMimePart* TMimeMessEmoji::AddHtmlTextPart(std::string_view text, TMimePart* par
   return AddTextPart(LinesOf(std::string(text)), parent, "html", "HTML text");
 }
 
-TMimePart* TMimeMessEmoji::AddPlainTextPartText(std::string lines_text, TMimePart* parent) {
-  return AddTextPart(std::move(lines_text), parent, "plain", "Message text", kWhenWritten);
+TMimePart* TMimeMessEmoji::AddPlainTextPartText(std::string text, TMimePart* parent) {
+  return AddTextPart(std::move(text), parent, "plain", "Message text", kWhenWritten);
 }
 
-TMimePart* TMimeMessEmoji::AddHtmlTextPartText(std::string lines_text, TMimePart* parent) {
-  return AddTextPart(std::move(lines_text), parent, "html", "HTML text", kWhenWritten);
+TMimePart* TMimeMessEmoji::AddHtmlTextPartText(std::string text, TMimePart* parent) {
+  return AddTextPart(std::move(text), parent, "html", "HTML text", kWhenWritten);
 }
 
 TMimePart* TMimeMessEmoji::AddPlainTextPartLines(const StringList& lines, TMimePart* parent) {

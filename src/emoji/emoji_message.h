@@ -27,11 +27,12 @@ class TMimeMessEmoji : public TMimeMess {
   TMimePart* AddPlainTextPart(std::string_view text, TMimePart* parent);
   TMimePart* AddHtmlTextPart(std::string_view text, TMimePart* parent);
 
-  // AddPlainTextPart and AddHtmlTextPart from `lines_text`, whose every line is already
-  // followed by CR LF; a zero byte in it is kept as data. The text is taken over, not copied,
-  // and the body is encoded from it as the message is written (EncodeBodyWhenWritten).
-  TMimePart* AddPlainTextPartText(std::string lines_text, TMimePart* parent);
-  TMimePart* AddHtmlTextPartText(std::string lines_text, TMimePart* parent);
+  // AddPlainTextPart and AddHtmlTextPart from `text`, which is taken over, not copied; a zero
+  // byte in it is kept as data. The body is encoded from it as the message is written
+  // (EncodeBodyWhenWritten), which splits it into lines at CR LF, lone CR or lone LF, so that
+  // it is not read beforehand to give every line CR LF.
+  TMimePart* AddPlainTextPartText(std::string text, TMimePart* parent);
+  TMimePart* AddHtmlTextPartText(std::string text, TMimePart* parent);
 
   // The text of the lines of `text` as AddPlainTextPart and AddHtmlTextPart hold it: up to a
   // zero byte, every line followed by CR LF.  LinesOf("a\nb") == "a\r\nb\r\n"

@@ -80,6 +80,12 @@ std::string Released(std::string& text) {
   return std::exchange(text, std::string());
 }
 
+// `text` up to its first zero byte.
+std::string UpToZeroByte(std::string text) {
+  text.resize(std::min(text.find('\0'), text.size()));
+  return text;
+}
+
 // The subject as the mail carries it, read from the root part's header in the character set
 // `form`, converted from 7-bit JIS to Shift_JIS and trimmed.
 std::string SubjectAsSent(const TMimePart& root, CharsetId form) {
@@ -157,9 +163,9 @@ void RunOpenMailPipeline(const OpenMailHost& host) {
   TMimePart* related = message.AddMultipart("related", mixed);
   TMimePart* alternative = message.AddMultipart("alternative", related);
   // Each new part keeps its content, from which its body is encoded straight into the new mail.
-  // The plain part keeps what follows a zero byte of the body, as the page does.
-  message.AddPlainTextPartText(TakeWithCrLfLineBreaks(Released(body)), alternative);
-  message.AddHtmlTextPartText(TMimeMessEmoji::LinesOf(Released(page)), alternative);
+  // The plain part keeps what follows a zero byte of the body; the page ends at one.
+  message.AddPlainTextPartText(Released(body), alternative);
+  message.AddHtmlTextPartText(UpToZeroByte(Released(page)), alternative);
 
   host.SetSource(TakeSource(message));
 }

@@ -4,6 +4,8 @@
 #include <cstdint>
 #include <cstring>
 
+#include "platform/platform.h"
+
 namespace pictolumen {
 namespace {
 
@@ -182,20 +184,30 @@ constexpr auto kSjisSecondOf = [] {
 }  // namespace
 
 std::string JisToSjis(std::string_view text) {
+  bool ends_in_single_byte_mode = false;
+  return JisToSjis(text, ends_in_single_byte_mode);
+}
+
+std::string JisToSjis(std::string_view text, bool& ends_in_single_byte_mode) {
   // Every byte read gives at most one byte written (escape sequences none), so the output is
   // sized once and written through a pointer. This is WalkJis with whole runs at a time: a
   // single-byte run is copied up to the next escape byte, a two-byte run is converted pair by
   // pair until an escape byte starts a pair.
-  std::string output(text.size(), '\0');
+  std::string output = platform::LargeText(text.size());
+  output.resize(text.size());
   char* const start = output.data();
   char* out = start;
   const char* const bytes = text.data();
   const std::size_t size = text.size();
   bool two_byte_mode = false;
   std::size_t i = 0;
+  bool cut_short = false;
   while (i < size) {
     if (At(text, i) == kEsc) {
-      if (i + 2 >= size) break;  // a sequence cut short ends the text
+      if (i + 2 >= size) {  // a sequence cut short ends the text
+        cut_short = true;
+        break;
+      }
       if (bytes[i + 1] == '$') two_byte_mode = true;
       if (bytes[i + 1] == '(') two_byte_mode = false;
       i += 3;
@@ -220,6 +232,7 @@ std::string JisToSjis(std::string_view text) {
     }
   }
   output.resize(static_cast<std::size_t>(out - start));
+  ends_in_single_byte_mode = !two_byte_mode && !cut_short;
   return output;
 }
 

@@ -145,7 +145,7 @@ void AppendQuotedPrintableLinesInTwo(std::string_view text, int max_length, std:
   std::string second_lines;
   // The future waits for the second thread also when the first half fails.
   std::future<void> second = std::async(std::launch::async, [&] {
-    second_lines.reserve(QuotedPrintableLinesSizeBound(second_half, max_length));
+    second_lines = platform::LargeText(QuotedPrintableLinesSizeBound(second_half, max_length));
     append_lines(second_half, second_lines);
   });
   append_lines(first_half, out);
@@ -877,16 +877,6 @@ class SizeSink {
   std::size_t size_ = 0;
 };
 
-// An empty text with room for `size` bytes, whose pages are asked to be huge ones: the text of a
-// large message is written into fresh memory, where a page fault for every 4 KiB would cost
-// more than writing it.
-std::string LargeText(std::size_t size) {
-  std::string text;
-  text.reserve(size);
-  platform::AdviseHugePages(text.data(), text.capacity());
-  return text;
-}
-
 }  // namespace
 
 template <class Part, class Sink>
@@ -956,7 +946,7 @@ std::string TMimePart::BuildText() const {
   // made in one buffer and never copied over as it grows, then to write it.
   SizeSink size;
   WriteTree(*this, size);
-  std::string text = LargeText(size.Size());
+  std::string text = platform::LargeText(size.Size());
   TextSink sink(text);
   WriteTree(*this, sink);
   return text;
@@ -965,7 +955,7 @@ std::string TMimePart::BuildText() const {
 std::string TMimePart::TakeText() {
   SizeSink size;
   WriteTree(std::as_const(*this), size);
-  std::string text = LargeText(size.Size());
+  std::string text = platform::LargeText(size.Size());
   TextSink sink(text);
   WriteTree(*this, sink);
   return text;

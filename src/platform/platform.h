@@ -100,6 +100,16 @@ bool WriteNewFileAtomically(const std::string& path, std::string_view data);
 // than a huge page and a system without them are left as they are, and it never fails.
 void AdviseHugePages(void* data, std::size_t size);
 
+// An empty text with room for `size` bytes whose pages are asked to be huge ones
+// (AdviseHugePages): for a text of many megabytes about to be written into fresh memory, where a
+// page fault for every 4 KiB would cost more than writing it.
+inline std::string LargeText(std::size_t size) {
+  std::string text;
+  text.reserve(size);
+  AdviseHugePages(text.data(), text.capacity());
+  return text;
+}
+
 // ---- Resources of this module ---------------------------------------------------------------
 
 // The bytes of the resource `name` of type `type` ("GIF", "TEXT", ...) in this module, or
