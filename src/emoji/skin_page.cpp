@@ -37,10 +37,13 @@ std::string FillPlaceholders(std::string_view skin, std::string body, std::strin
     append_with_subject(before, 0, first_body);
     std::string after;
     append_with_subject(after, first_body + kBody.size(), skin.size());
-    body.reserve(before.size() + body.size() + after.size());
-    body.insert(0, before);
-    body.append(after);
-    return body;
+    // Made afresh at its exact size rather than in the body's storage, which may have much room
+    // to spare and would keep it for as long as the page lives.
+    std::string page = platform::LargeText(before.size() + body.size() + after.size());
+    page.append(before);
+    page.append(body);
+    page.append(after);
+    return page;
   }
   std::string page;
   std::size_t at = 0;
