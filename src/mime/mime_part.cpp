@@ -416,8 +416,6 @@ void TMimePart::SetCharsetName(std::string_view name) {
 
 namespace {
 
-// The lines of `text` as StringList::SetText splits them (a zero byte ends the text), as pieces
-// of it.
 // The first byte of each of `lines`, a zero byte for an empty one.
 std::string FirstBytesOf(const std::vector<std::string_view>& lines) {
   std::string first_bytes(lines.size(), '\0');
@@ -443,24 +441,59 @@ std::size_t NextLineBeginningWith(const std::vector<std::string_view>& lines,
   return end;
 }
 
-std::vector<std::string_view> LinesOfText(std::string_view text) {
+// The lines of `text` as StringList::SetText splits them (a zero byte ends the text), as pieces
+// of it, and the first byte of each (FirstBytesOf), found in the same pass.
+struct TextLines {
   std::vector<std::string_view> lines;
-  // Room for lines of 64 bytes; a text of shorter lines makes the list grow a few times.
-  lines.reserve(text.size() / 64 + 16);
-  // As ForEachLine splits the text up to its first zero byte, found in the same pass.
+  std::string first_bytes;
+};
+
+TextLines LinesOfText(std::string_view text) {
+  TextLines found;
+  // Room for lines of 64 bytes; a text of shorter lines makes the lists grow a few times.
+  found.lines.reserve(text.size() / 64 + 16);
+  found.first_bytes.reserve(text.size() / 64 + 16);
   std::size_t start = 0;
-  while (start < text.size()) {
-    const std::size_t stop = FindLineEnd(text, start);
-    if (stop == std::string_view::npos || text[stop] == '\0') {
-      const std::size_t end = stop == std::string_view::npos ? text.size() : stop;
-      if (end > start) lines.push_back(text.substr(start, end - start));
-      break;
+  // Adds the line from `start` to the break at `stop`, which is a zero byte (then true: the text
+  // ends), CR LF, a lone CR or a lone LF, and moves `start` past the break.
+  const auto take_line = [&](std::size_t stop) {
+    if (stop < text.size() && text[stop] == '\0') {
+      if (stop > start) {
+        found.lines.push_back(text.substr(start, stop - start));
+        found.first_bytes.push_back(text[start]);
+      }
+      return true;
     }
-    lines.push_back(text.substr(start, stop - start));
+    found.lines.push_back(text.substr(start, stop - start));
+    found.first_bytes.push_back(stop > start ? text[start] : '\0');
     const bool crlf = text[stop] == '\r' && stop + 1 < text.size() && text[stop + 1] == '\n';
     start = stop + (crlf ? 2 : 1);
+    return false;
+  };
+#if defined(__SSE2__)
+  // Sixteen bytes at a time, the breaks among them taken in order from a mask of where CR, LF
+  // and zero bytes stand; the LF of a CR LF is passed over.
+  for (std::size_t block = 0; block + 16 <= text.size(); block += 16) {
+    const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(text.data() + block));
+    auto breaks = static_cast<unsigned>(_mm_movemask_epi8(
+        _mm_cmpeq_epi8(bytes, _mm_set1_epi8('\r')) | _mm_cmpeq_epi8(bytes, _mm_set1_epi8('\n')) |
+        _mm_cmpeq_epi8(bytes, _mm_setzero_si128())));
+    for (; breaks != 0; breaks &= breaks - 1) {
+      const std::size_t stop = block + static_cast<std::size_t>(std::countr_zero(breaks));
+      if (stop < start) continue;
+      if (take_line(stop)) return found;
+    }
   }
-  return lines;
+#endif
+  while (start < text.size()) {
+    const std::size_t stop = FindLineEnd(text, start);
+    if (stop == std::string_view::npos) {
+      take_line(text.size());
+      break;
+    }
+    if (take_line(stop)) break;
+  }
+  return found;
 }
 
 // `lines`, pieces of one text as LinesOfText gives them, each followed by CR LF, made in one
@@ -498,16 +531,16 @@ std::string JoinedLines(std::span<const std::string_view> lines) {
 void TMimePart::ParseLines() {
   std::vector<std::string_view> lines(Lines.begin(), Lines.end());
   // A line of the list may hold a CR or LF of its own, so the bodies stay lists of lines.
-  ParseLineViews(lines, false);
+  ParseLineViews(lines, FirstBytesOf(lines), false);
 }
 
 void TMimePart::ParseText(std::string_view text) {
-  std::vector<std::string_view> lines = LinesOfText(text);
-  ParseLineViews(lines, true);
+  TextLines split = LinesOfText(text);
+  ParseLineViews(split.lines, split.first_bytes, true);
 }
 
-void TMimePart::ParseLineViews(std::vector<std::string_view>& lines, bool lines_are_split) {
-  const std::string first_bytes = FirstBytesOf(lines);
+void TMimePart::ParseLineViews(std::vector<std::string_view>& lines, std::string_view first_bytes,
+                               bool lines_are_split) {
   // The parts of the tree are read from one list of the lines, each from its own range of it,
   // and a part's lines are copied from there into its lists. A list of pending ranges takes the
   // place of recursion, so the depth of the input never reaches the call stack.

@@ -157,10 +157,12 @@ class TMimePart {
   struct ParseTask;
   // DecodeBody, taking a body without transfer encoding over where `take_body`.
   void Decode(bool take_body);
-  // Parses the tree from `lines`, pieces of the text of the part; the lines of a message part
-  // lose their trailing blanks there. Bodies are joined texts where `lines_are_split` (no line
-  // holds a CR or LF), else lists.
-  void ParseLineViews(std::vector<std::string_view>& lines, bool lines_are_split);
+  // Parses the tree from `lines`, pieces of the text of the part, whose first bytes are
+  // `first_bytes` (a zero byte for an empty line); the lines of a message part lose their
+  // trailing blanks there. Bodies are joined texts where `lines_are_split` (no line holds a CR
+  // or LF), else lists.
+  void ParseLineViews(std::vector<std::string_view>& lines, std::string_view first_bytes,
+                      bool lines_are_split);
   // `first_bytes` holds the first byte of each line (a zero byte for an empty one).
   void ParseRange(std::vector<std::string_view>& lines, std::string_view first_bytes,
                   bool lines_are_split, const ParseTask& task, std::vector<ParseTask>& tasks);

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <random>
 
 #include "charset/mail_date.h"
 #include "charset/text_utils.h"
@@ -215,6 +216,16 @@ TEST(TMimeMess, ParsingTheTextGivesTheSameMessageAsParsingItsLines) {
           "pre\r\n--q\r\nContent-Type: message/rfc822\r\n\r\n  \r\nSubject: in \r\n\r\nbody \t\r\n"
           "--q--\r\nafter\r\nend") +
       std::string(1, '\0') + "ignored\r\n");
+  // Breaks at every place of the blocks of bytes the lines are looked for in, and across them.
+  std::mt19937 random(12);
+  static const std::vector<std::string> kPicks = {
+      "a", "bcdefgh", "\r", "\n", "\r\n", "\r\r\n", "\n\r", "--q", " ", "Subject: s",
+      "Content-Type: multipart/mixed; boundary=q", std::string(1, '\0')};
+  for (int round = 0; round < 200; ++round) {
+    std::string text;
+    for (int k = random() % 60; k > 0; --k) text += kPicks[random() % kPicks.size()];
+    texts.push_back(text);
+  }
   for (const std::string& text : texts) {
     SCOPED_TRACE(text.substr(0, 60));
     const auto listed = ParseText(text);
