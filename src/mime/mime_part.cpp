@@ -454,10 +454,11 @@ TextLines LinesOfText(std::string_view text) {
   found.lines.reserve(text.size() / 64 + 16);
   found.first_bytes.reserve(text.size() / 64 + 16);
   std::size_t start = 0;
-  // Adds the line from `start` to the break at `stop`, which is a zero byte (then true: the text
-  // ends), CR LF, a lone CR or a lone LF, and moves `start` past the break.
+  // Adds the line from `start` to the break at `stop`, which is the end of the text or a zero
+  // byte (then true: the text ends there), CR LF, a lone CR or a lone LF, and moves `start` past
+  // the break.
   const auto take_line = [&](std::size_t stop) {
-    if (stop < text.size() && text[stop] == '\0') {
+    if (stop == text.size() || text[stop] == '\0') {
       if (stop > start) {
         found.lines.push_back(text.substr(start, stop - start));
         found.first_bytes.push_back(text[start]);
