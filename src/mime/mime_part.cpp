@@ -124,10 +124,11 @@ std::size_t QuotedPrintableLinesSizeBound(std::string_view text, int max_length)
 // Text bodies from this size on are encoded quoted-printable in two halves at once.
 constexpr std::size_t kSplitTextSize = 256 * 1024;
 
-// Appends to `out` the lines of `text` (as ForEachLine splits it) written by `writer`, as the
-// lines of a text body are: the lines after the first line break past the middle are written by
-// a second thread into a text of their own, appended once both halves are done. A line's
-// quoted-printable form depends on that line alone, so the halves give the lines of the whole.
+// Appends to `out` the lines of `text` (as ForEachLine splits it), each quoted-printable encoded
+// and cut for `max_length` as the lines of a text body are: the lines after the first line break
+// past the middle are written by a second thread into a text of their own, appended once both
+// halves are done. A line's quoted-printable form depends on that line alone, so the halves give
+// the lines of the whole.
 void AppendQuotedPrintableLinesInTwo(std::string_view text, int max_length, std::string& out) {
   const auto append_lines = [max_length](std::string_view lines, std::string& to) {
     QuotedPrintableLineWriter writer(max_length);
