@@ -218,9 +218,18 @@ TEST(TMimeMess, ParsingTheTextGivesTheSameMessageAsParsingItsLines) {
       std::string(1, '\0') + "ignored\r\n");
   // Breaks at every place of the blocks of bytes the lines are looked for in, and across them.
   std::mt19937 random(12);
-  static const std::vector<std::string> kPicks = {
-      "a", "bcdefgh", "\r", "\n", "\r\n", "\r\r\n", "\n\r", "--q", " ", "Subject: s",
-      "Content-Type: multipart/mixed; boundary=q", std::string(1, '\0')};
+  static const std::vector<std::string> kPicks = {"a",
+                                                  "bcdefgh",
+                                                  "\r",
+                                                  "\n",
+                                                  "\r\n",
+                                                  "\r\r\n",
+                                                  "\n\r",
+                                                  "--q",
+                                                  " ",
+                                                  "Subject: s",
+                                                  "Content-Type: multipart/mixed; boundary=q",
+                                                  std::string(1, '\0')};
   for (int round = 0; round < 200; ++round) {
     std::string text;
     for (int k = random() % 60; k > 0; --k) text += kPicks[random() % kPicks.size()];
