@@ -8,6 +8,7 @@
 #include <utility>
 #include <vector>
 
+#include "common/second_thread.h"
 #include "common/text.h"
 #include "emoji/emoji_cache.h"
 #include "jtext/csv_column.h"
@@ -269,7 +270,7 @@ std::string EmojiToHtml(std::string_view text, std::string_view transfer_encodin
   const std::string_view second_piece = text.substr(first_piece.size());
   std::string second_html;
   // The future waits for the second thread also when the first piece fails.
-  std::future<void> second = std::async(std::launch::async, [&] {
+  std::future<void> second = StartOnSecondThread([&] {
     const std::string sjis = JisToSjis(second_piece);
     second_html = mark_up(sjis, sjis.size());
   });

@@ -15,6 +15,7 @@
 #include "charset/mail_date.h"
 #include "charset/text_utils.h"
 #include "charset/transfer_codecs.h"
+#include "common/second_thread.h"
 #include "common/text.h"
 #include "mime/encoded_words.h"
 #include "mime/line_text.h"
@@ -145,7 +146,7 @@ void AppendQuotedPrintableLinesInTwo(std::string_view text, int max_length, std:
   const std::string_view second_half = text.substr(first_half.size());
   std::string second_lines;
   // The future waits for the second thread also when the first half fails.
-  std::future<void> second = std::async(std::launch::async, [&] {
+  std::future<void> second = StartOnSecondThread([&] {
     second_lines = platform::LargeText(QuotedPrintableLinesSizeBound(second_half, max_length));
     append_lines(second_half, second_lines);
   });
