@@ -47,16 +47,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   if (text.find('\x1b') == std::string_view::npos) {
     FUZZ_CHECK(ConvertCode(text, jcJIS, jcSJIS) == text, "text without ESC");
   }
-  // Wherever a first piece is read to its end in single-byte mode, the pieces converted one
-  // after the other give the whole.
-  const std::string whole = JisToSjis(text);
-  for (std::size_t cut = 0; cut <= text.size(); cut += 1 + cut / 8) {
-    bool ends_in_single_byte_mode = false;
-    const std::string first = JisToSjis(text.substr(0, cut), ends_in_single_byte_mode);
-    if (ends_in_single_byte_mode) {
-      FUZZ_CHECK(first + JisToSjis(text.substr(cut)) == whole, "JIS converted in pieces");
-    }
-  }
 
   const std::string sjis = ShiftJisText(text);
   const std::string jis = ConvertCode(sjis, jcSJIS, jcJIS);

@@ -2,13 +2,11 @@
 
 #include <array>
 #include <cstdint>
-#include <future>
 #include <memory>
 #include <mutex>
 #include <utility>
 #include <vector>
 
-#include "common/second_thread.h"
 #include "common/text.h"
 #include "emoji/emoji_cache.h"
 #include "jtext/csv_column.h"
@@ -181,9 +179,6 @@ std::string EscapeHtml(std::string_view text) {
 
 namespace {
 
-// Texts from this size on are converted and marked up in two pieces at once.
-constexpr std::size_t kSplitTextSize = 256 * 1024;
-
 // Appends to `html` the markup of the Shift_JIS text `sjis` with the rows of `emoji`, each
 // picture's tag beginning with `tag_start`.
 void AppendMarkup(std::string_view sjis, const EmojiTable& emoji, const std::string& tag_start,
@@ -248,43 +243,10 @@ std::string EmojiToHtml(std::string_view text, std::string_view transfer_encodin
   const std::shared_ptr<const EmojiTable> emoji =
       ReadEmojiTable(ExtractEmojiTable(transfer_encoding));
   const std::string tag_start = "<img src=\"file://" + EscapeHtml(GetCacheFolder());
-  // The markup of the Shift_JIS text `sjis`, in a text with room for `room` more bytes: for a
-  // tag for every fortieth byte or so (room that is never written costs nothing).
-  const auto mark_up = [&](std::string_view sjis, std::size_t room) {
-    std::string html = platform::LargeText(sjis.size() + room);
-    AppendMarkup(sjis, *emoji, tag_start, html);
-    return html;
-  };
-  // A long text is cut after the first line feed past its middle, and the second piece is done
-  // by a second thread as a text of its own. That is right where the first piece is read to its
-  // end in single-byte mode (as mail text is, whose lines end in it) and its Shift_JIS text ends
-  // with a line feed: then neither the conversion nor the markup carries anything over from one
-  // piece to the next. Otherwise the whole text is done again at once.
-  const std::size_t line_feed =
-      text.size() < kSplitTextSize ? std::string_view::npos : text.find('\n', text.size() / 2);
-  if (line_feed == std::string_view::npos) {
-    const std::string sjis = ConvertCode(text, jcJIS, jcSJIS);
-    return mark_up(sjis, sjis.size());
-  }
-  const std::string_view first_piece = text.substr(0, line_feed + 1);
-  const std::string_view second_piece = text.substr(first_piece.size());
-  std::string second_html;
-  // The future waits for the second thread also when the first piece fails.
-  std::future<void> second = StartOnSecondThread([&] {
-    const std::string sjis = JisToSjis(second_piece);
-    second_html = mark_up(sjis, sjis.size());
-  });
-  bool ends_in_single_byte_mode = false;
-  const std::string first_sjis = JisToSjis(first_piece, ends_in_single_byte_mode);
-  if (!ends_in_single_byte_mode || !first_sjis.ends_with('\n')) {
-    second.wait();
-    const std::string sjis = ConvertCode(text, jcJIS, jcSJIS);
-    return mark_up(sjis, sjis.size());
-  }
-  // Room for the second piece's markup too, which is no longer than twice its JIS text.
-  std::string html = mark_up(first_sjis, first_sjis.size() + 2 * second_piece.size());
-  second.get();
-  html.append(second_html);
+  const std::string sjis = ConvertCode(text, jcJIS, jcSJIS);
+  // Room for a tag for every fortieth byte or so; room that is never written costs nothing.
+  std::string html = platform::LargeText(2 * sjis.size());
+  AppendMarkup(sjis, *emoji, tag_start, html);
   return html;
 }
 

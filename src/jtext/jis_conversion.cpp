@@ -184,11 +184,6 @@ constexpr auto kSjisSecondOf = [] {
 }  // namespace
 
 std::string JisToSjis(std::string_view text) {
-  bool ends_in_single_byte_mode = false;
-  return JisToSjis(text, ends_in_single_byte_mode);
-}
-
-std::string JisToSjis(std::string_view text, bool& ends_in_single_byte_mode) {
   // Every byte read gives at most one byte written (escape sequences none), so the output is
   // sized once and written through a pointer. This is WalkJis with whole runs at a time: a
   // single-byte run is copied up to the next escape byte, a two-byte run is converted pair by
@@ -201,13 +196,9 @@ std::string JisToSjis(std::string_view text, bool& ends_in_single_byte_mode) {
   const std::size_t size = text.size();
   bool two_byte_mode = false;
   std::size_t i = 0;
-  bool cut_short = false;
   while (i < size) {
     if (At(text, i) == kEsc) {
-      if (i + 2 >= size) {  // a sequence cut short ends the text
-        cut_short = true;
-        break;
-      }
+      if (i + 2 >= size) break;  // a sequence cut short ends the text
       if (bytes[i + 1] == '$') two_byte_mode = true;
       if (bytes[i + 1] == '(') two_byte_mode = false;
       i += 3;
@@ -232,7 +223,6 @@ std::string JisToSjis(std::string_view text, bool& ends_in_single_byte_mode) {
     }
   }
   output.resize(static_cast<std::size_t>(out - start));
-  ends_in_single_byte_mode = !two_byte_mode && !cut_short;
   return output;
 }
 

@@ -36,12 +36,6 @@ std::string ConvertCode(std::string_view text, int source, int target);
 // single-byte mode before every byte below 0x80 (line breaks included) and do not switch back
 // at the end of the text.
 std::string JisToSjis(std::string_view text);  // pairs every two bytes of a two-byte run
-
-// JisToSjis(text), setting `ends_in_single_byte_mode` to whether the reading ended in
-// single-byte mode, not in an escape sequence cut short: then JisToSjis of `text` followed by
-// any other text is this result followed by JisToSjis of the other text, so that a text can be
-// converted in pieces.  ("a\x1b$B$\"", ends) gives "a\x82\xa0" and false.
-std::string JisToSjis(std::string_view text, bool& ends_in_single_byte_mode);
 std::string JisToEuc(std::string_view text);  // sets the high bit of 0x21-0x7E in two-byte runs
 std::string EucToJis(std::string_view text);
 std::string EucToSjis(std::string_view text);

@@ -6,7 +6,6 @@
 #include <chrono>
 #include <cstdio>
 #include <cstring>
-#include <future>
 #include <new>
 #include <span>
 #include <utility>
@@ -15,7 +14,6 @@
 #include "charset/mail_date.h"
 #include "charset/text_utils.h"
 #include "charset/transfer_codecs.h"
-#include "common/second_thread.h"
 #include "common/text.h"
 #include "mime/encoded_words.h"
 #include "mime/line_text.h"
@@ -120,39 +118,6 @@ std::size_t QuotedPrintableLinesSizeBound(std::string_view text, int max_length)
   const std::size_t lines = count.line_break_bytes + 1;
   const std::size_t escaped = count.encoded_size - 3 * count.line_break_bytes;
   return escaped + 3 * (2 * escaped / QuotedPrintableLimit(max_length)) + 5 * lines;
-}
-
-// Text bodies from this size on are encoded quoted-printable in two halves at once.
-constexpr std::size_t kSplitTextSize = 256 * 1024;
-
-// Appends to `out` the lines of `text` (as ForEachLine splits it), each quoted-printable encoded
-// and cut for `max_length` as the lines of a text body are: the lines after the first line break
-// past the middle are written by a second thread into a text of their own, appended once both
-// halves are done. A line's quoted-printable form depends on that line alone, so the halves give
-// the lines of the whole.
-void AppendQuotedPrintableLinesInTwo(std::string_view text, int max_length, std::string& out) {
-  const auto append_lines = [max_length](std::string_view lines, std::string& to) {
-    QuotedPrintableLineWriter writer(max_length);
-    ForEachLine(lines, [&](std::string_view line) { writer.Append(line, to); });
-  };
-  const std::size_t line_break = FindLineBreak(text, text.size() / 2);
-  if (line_break == std::string_view::npos) {
-    append_lines(text, out);
-    return;
-  }
-  const bool crlf =
-      text[line_break] == '\r' && line_break + 1 < text.size() && text[line_break + 1] == '\n';
-  const std::string_view first_half = text.substr(0, line_break + (crlf ? 2 : 1));
-  const std::string_view second_half = text.substr(first_half.size());
-  std::string second_lines;
-  // The future waits for the second thread also when the first half fails.
-  std::future<void> second = StartOnSecondThread([&] {
-    second_lines = platform::LargeText(QuotedPrintableLinesSizeBound(second_half, max_length));
-    append_lines(second_half, second_lines);
-  });
-  append_lines(first_half, out);
-  second.get();
-  out.append(second_lines);
 }
 
 const char* DefaultSubType(PrimaryKind kind) {
@@ -775,9 +740,7 @@ void TMimePart::AppendEncodedBody(std::string& encoded) const {
       add_line(item);
     }
   };
-  if (text && !convert && EncodingKind == ekQuotedPrintable && data.size() >= kSplitTextSize) {
-    AppendQuotedPrintableLinesInTwo(data, MaxLineLength, encoded);
-  } else if (text) {
+  if (text) {
     ForEachLine(data, encode_item);
   } else {
     encode_item(data);

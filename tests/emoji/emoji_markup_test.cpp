@@ -2,14 +2,11 @@
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <filesystem>
-#include <random>
 
 #include "common/errors.h"
 #include "emoji/emoji_cache.h"
 #include "emoji_test_support.h"
-#include "jtext/jis_conversion.h"
 #include "platform/platform.h"
 
 namespace pictolumen {
@@ -136,59 +133,6 @@ TEST_F(EmojiToHtmlTest, TakesLongTextsWithoutLineBreaks) {
   text.resize(10u << 20, 'x');
   expected.resize(expected.size() + (text.size() - 200000u * 5), 'x');
   EXPECT_TRUE(EmojiToHtml(text, "7bit") == expected);  // too long to print
-}
-
-// A JIS text of about `size` bytes: letters, line breaks and two-byte runs of rows 0x30-0x4F,
-// whose Shift_JIS text holds no emoji and no byte that HTML escapes, so that its markup is the
-// Shift_JIS text itself; `middle` begins exactly at its middle.
-std::string PlainJisText(std::size_t size, const std::string& middle) {
-  std::mt19937 random(11);
-  const auto pieces = [&](std::size_t until) {
-    std::string text;
-    while (text.size() < until) {
-      switch (random() % 4) {
-        case 0:
-          text += "\r\n";
-          break;
-        case 1:
-          text += kJisIn;
-          for (int k = random() % 12 + 1; k > 0; --k) {
-            text += static_cast<char>(0x30 + random() % 0x20);
-            text += static_cast<char>(0x21 + random() % 0x5E);
-          }
-          text += kJisOut;
-          break;
-        default:
-          text.append(random() % 30 + 1, static_cast<char>('a' + random() % 26));
-      }
-    }
-    return text;
-  };
-  const std::string first = pieces(size / 2 - 1000);
-  const std::string second = pieces(size / 2);
-  const std::size_t filler = middle.size() + second.size() - first.size();
-  return first + std::string(filler, 'x') + middle + second;
-}
-
-TEST_F(EmojiToHtmlTest, MarksUpALongTextInPiecesAsAWhole) {
-  // A long text is cut after the first line feed past its middle where that is read in
-  // single-byte mode, and done as a whole where it is not: inside a two-byte run, taken by an
-  // escape sequence, or missing.
-  for (const std::string& middle : {"\r\n"s, "\n"s, kJisIn + "$\"\n$\"" + kJisOut,
-                                    kJisIn + "$\"\r\n" + kJisOut, "\x1b(\n"s, "\x1b$\n"s}) {
-    const std::string text = PlainJisText(600 * 1024, middle);
-    const std::string sjis = ConvertCode(text, jcJIS, jcSJIS);
-    ASSERT_TRUE(EmojiToHtml(text, "7bit") == sjis) << middle;  // too long to print
-  }
-  std::string no_line_feed = PlainJisText(600 * 1024, "");
-  std::replace(no_line_feed.begin() + 300 * 1024, no_line_feed.end(), '\n', 'y');
-  EXPECT_TRUE(EmojiToHtml(no_line_feed, "7bit") == ConvertCode(no_line_feed, jcJIS, jcSJIS));
-  // Pictures, escapes and lead bytes before line breaks on both sides of the cut.
-  std::string half;
-  while (half.size() < 200 * 1024)
-    half += "a<b" + kJisIn + "u:$\"" + kJisOut + "\x82\r\n\xeb\x59&\n";
-  ASSERT_TRUE(EmojiToHtml(half + half, "7bit") ==
-              EmojiToHtml(half, "7bit") + EmojiToHtml(half, "7bit"));
 }
 
 }  // namespace

@@ -3,7 +3,6 @@
 #include <gtest/gtest.h>
 
 #include <fstream>
-#include <random>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -107,36 +106,6 @@ TEST(JisToSjis, StopsAtTheEndOfTheText) {
   // A lone byte left where a pair is expected is kept.
   EXPECT_EQ(JisToSjis(kToTwoByte + "$\"$"), "\x82\xa0$");
   EXPECT_EQ(JisToEuc(kToTwoByte + "$\"\x1b"), "\xa4\xa2");
-}
-
-TEST(JisToSjis, TellsWhereATextCanBeConvertedInPieces) {
-  const auto ends_in_single_byte_mode = [](std::string_view text) {
-    bool ends = false;
-    JisToSjis(text, ends);
-    return ends;
-  };
-  EXPECT_TRUE(ends_in_single_byte_mode(""));
-  EXPECT_TRUE(ends_in_single_byte_mode("a\r\n"));
-  EXPECT_TRUE(ends_in_single_byte_mode(kToTwoByte + "$\"" + kToAscii));
-  EXPECT_FALSE(ends_in_single_byte_mode("a" + kToTwoByte + "$\"\r\n"));
-  EXPECT_FALSE(ends_in_single_byte_mode("a\x1b("));  // cut short
-  // Wherever a piece ends in single-byte mode, the pieces converted one by one give the whole.
-  std::mt19937 random(3);
-  static const std::vector<std::string> kPicks = {
-      "a", "\r\n", "\n", "$\"", "u:", kToTwoByte, kToAscii, "\x1b(J", "\x1b", "\x1b(", "\x1b$"};
-  for (int round = 0; round < 300; ++round) {
-    std::string text;
-    for (int k = random() % 40; k > 0; --k) text += kPicks[random() % kPicks.size()];
-    const std::string whole = JisToSjis(text);
-    for (std::size_t cut = 0; cut <= text.size(); ++cut) {
-      bool ends = false;
-      const std::string first = JisToSjis(std::string_view(text).substr(0, cut), ends);
-      if (ends) {
-        ASSERT_EQ(first + JisToSjis(std::string_view(text).substr(cut)), whole)
-            << round << " " << cut;
-      }
-    }
-  }
 }
 
 TEST(JisToEuc, SetsTheHighBitOfGraphicBytesInTwoByteRuns) {

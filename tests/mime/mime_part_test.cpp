@@ -2,10 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
-#include <cstring>
 #include <random>
-#include <utility>
 
 #include "charset/transfer_codecs.h"
 #include "mime/line_text.h"
@@ -658,64 +655,6 @@ TEST(QuotedPrintableLineWriter, WritesTheCutLinesOfTheEscapedText) {
   out.clear();
   writer.Append(std::string(77, 'a') + "\xE3", out);
   EXPECT_EQ(out, std::string(77, 'a') + "=\r\n=E3\r\n");
-}
-
-// The lines of `text` as a text body is split: at CR LF, lone CR or lone LF; a break at the very
-// end adds no empty line.
-std::vector<std::string> BodyLines(std::string_view text) {
-  std::vector<std::string> lines;
-  std::string line;
-  for (std::size_t k = 0; k < text.size(); ++k) {
-    if (text[k] != '\r' && text[k] != '\n') {
-      line += text[k];
-      continue;
-    }
-    if (text[k] == '\r' && k + 1 < text.size() && text[k + 1] == '\n') ++k;
-    lines.push_back(std::exchange(line, std::string()));
-  }
-  if (!line.empty()) lines.push_back(line);
-  return lines;
-}
-
-TEST(AppendEncodedBody, WritesTheLinesOfALargeTextWhereverItsMiddleFalls) {
-  // Large text bodies are written in two halves, split after the first line break past the
-  // middle: each kind of break there, one right before it, none after it, and breaks in runs.
-  std::mt19937 random(7);
-  const std::size_t size = 300 * 1024;
-  const std::size_t middle = size / 2;
-  std::vector<std::string> contents;
-  for (const char* at_middle : {"\r\n", "\r", "\n", "\n\r", "\r\n\r\n"}) {
-    for (const std::size_t offset : {0, 1, 2, 77}) {
-      std::string content = QuotedPrintableMix(random, size);
-      for (std::size_t k = random() % 90; k < middle - 100; k += random() % 90 + 1) {
-        content[k] = "\r\n"[random() % 2];
-      }
-      content.replace(middle - 1 + offset, std::strlen(at_middle), at_middle);
-      contents.push_back(content);
-    }
-  }
-  contents.push_back(QuotedPrintableMix(random, size));  // no line break at all
-  contents.push_back(std::string(middle, '\n') + std::string(middle, '\r'));
-  for (const std::string& content : contents) {
-    for (const int limit : {0, 76}) {
-      TMimePart part;
-      part.SetPrimaryType("text");
-      part.EncodingKind = ekQuotedPrintable;
-      part.CharsetCode = part.TargetCharset = csCP932;
-      part.MaxLineLength = limit;
-      SetContent(part, content);
-      std::string expected = "start";
-      QuotedPrintableLineWriter writer(limit);
-      for (const std::string& line : BodyLines(content)) writer.Append(line, expected);
-      std::string written = "start";
-      part.AppendEncodedBody(written);
-      // Compared without printing both: a diff of texts this long would not end.
-      const auto differ =
-          std::mismatch(written.begin(), written.end(), expected.begin(), expected.end());
-      ASSERT_TRUE(differ.first == written.end() && differ.second == expected.end())
-          << "limit " << limit << ", differs at " << differ.first - written.begin();
-    }
-  }
 }
 
 // A tree of every kind of body: quoted-printable text and binary, base64, 7bit text, text that is
