@@ -1,10 +1,15 @@
 #include "jtext/jis_conversion.h"
 
 #include <array>
+#include <bit>
 #include <cstdint>
 #include <cstring>
 
 #include "platform/platform.h"
+
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 
 namespace pictolumen {
 namespace {
@@ -181,13 +186,56 @@ constexpr auto kSjisSecondOf = [] {
   return second;
 }();
 
+#if defined(__SSE2__)
+// Sixteen bytes at `in` converted as eight JIS pairs to Shift_JIS into `out` (by the arithmetic
+// of JisPairToSjis, which is what the tables hold for bytes 0x21-0x7E); returns how many of
+// them were converted: up to the first byte outside 0x21-0x7E (an escape byte, a line break, an
+// eight-bit byte), rounded down to whole pairs. All sixteen are written; bytes past the count are
+// junk the caller overwrites.
+std::size_t ConvertPairBlock(const char* in, char* out) {
+  const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(in));
+  // Bytes of 0x80 and above are negative when compared as signed, so below 0x21 too.
+  const __m128i graphic = _mm_and_si128(_mm_cmpgt_epi8(bytes, _mm_set1_epi8(0x20)),
+                                        _mm_cmplt_epi8(bytes, _mm_set1_epi8(0x7F)));
+  const auto outside = static_cast<unsigned>(~_mm_movemask_epi8(graphic)) & 0xFFFFu;
+  // Each 16-bit lane holds a pair: j1 in its low byte, j2 in its high byte.
+  const __m128i one = _mm_set1_epi16(1);
+  const __m128i j1 = _mm_and_si128(bytes, _mm_set1_epi16(0x00FF));
+  const __m128i j2 = _mm_srli_epi16(bytes, 8);
+  // s1 = (j1 + 1) / 2 + 0x70, or + 0xB0 from row 0x5F on.
+  const __m128i s1 =
+      _mm_add_epi16(_mm_add_epi16(_mm_srli_epi16(_mm_add_epi16(j1, one), 1), _mm_set1_epi16(0x70)),
+                    _mm_and_si128(_mm_cmpgt_epi16(j1, _mm_set1_epi16(0x5E)), _mm_set1_epi16(0x40)));
+  // s2 = j2 + 0x1F (+ 1 from 0x60 on) after an odd j1, j2 + 0x7E after an even one.
+  const __m128i odd = _mm_cmpeq_epi16(_mm_and_si128(j1, one), one);
+  const __m128i after_odd = _mm_sub_epi16(_mm_add_epi16(j2, _mm_set1_epi16(0x1F)),
+                                          _mm_cmpgt_epi16(j2, _mm_set1_epi16(0x5F)));
+  const __m128i after_even = _mm_add_epi16(j2, _mm_set1_epi16(0x7E));
+  const __m128i s2 = _mm_or_si128(_mm_and_si128(odd, after_odd), _mm_andnot_si128(odd, after_even));
+  _mm_storeu_si128(reinterpret_cast<__m128i*>(out), _mm_or_si128(s1, _mm_slli_epi16(s2, 8)));
+  return outside == 0 ? 16 : static_cast<std::size_t>(std::countr_zero(outside)) & ~std::size_t{1};
+}
+
+// How many of the sixteen bytes at `in` come before the first escape byte (16 for none); all
+// sixteen are copied to `out`.
+std::size_t CopyToEscape(const char* in, char* out) {
+  const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(in));
+  _mm_storeu_si128(reinterpret_cast<__m128i*>(out), bytes);
+  const auto escapes = static_cast<unsigned>(
+      _mm_movemask_epi8(_mm_cmpeq_epi8(bytes, _mm_set1_epi8(static_cast<char>(kEsc)))));
+  return escapes == 0 ? 16 : static_cast<std::size_t>(std::countr_zero(escapes));
+}
+#endif
+
 }  // namespace
 
 std::string JisToSjis(std::string_view text) {
   // Every byte read gives at most one byte written (escape sequences none), so the output is
-  // sized once and written through a pointer. This is WalkJis with whole runs at a time: a
-  // single-byte run is copied up to the next escape byte, a two-byte run is converted pair by
-  // pair until an escape byte starts a pair.
+  // sized once and written through a pointer that never passes the reading position: sixteen
+  // bytes written at once from there stay inside the output. This is WalkJis with whole runs at
+  // a time: a single-byte run is copied up to the next escape byte, a two-byte run is converted
+  // pair by pair until an escape byte starts a pair, sixteen bytes at a time where the compiler
+  // targets SSE2.
   std::string output = platform::LargeText(text.size());
   output.resize(text.size());
   char* const start = output.data();
@@ -203,15 +251,28 @@ std::string JisToSjis(std::string_view text) {
       if (bytes[i + 1] == '(') two_byte_mode = false;
       i += 3;
     } else if (!two_byte_mode) {
-      const void* escape = std::memchr(bytes + i, kEsc, size - i);
-      const std::size_t run_end =
-          escape == nullptr ? size
-                            : static_cast<std::size_t>(static_cast<const char*>(escape) - bytes);
-      std::memcpy(out, bytes + i, run_end - i);
-      out += run_end - i;
-      i = run_end;
+#if defined(__SSE2__)
+      std::size_t copied = 16;
+      while (copied == 16 && i + 16 <= size) {
+        copied = CopyToEscape(bytes + i, out);
+        out += copied;
+        i += copied;
+      }
+      if (copied < 16) continue;
+#endif
+      while (i < size && At(text, i) != kEsc) *out++ = bytes[i++];
     } else {
       while (i + 1 < size && At(text, i) != kEsc) {
+#if defined(__SSE2__)
+        if (i + 16 <= size) {
+          const std::size_t converted = ConvertPairBlock(bytes + i, out);
+          out += converted;
+          i += converted;
+          if (converted == 16) continue;
+          if (At(text, i) == kEsc) break;
+        }
+#endif
+        // A pair with a byte outside the graphic range goes through the tables.
         const unsigned char j1 = At(text, i);
         out[0] = static_cast<char>(kSjisFirstOf[j1]);
         out[1] = static_cast<char>(kSjisSecondOf[j1 & 1][At(text, i + 1)]);

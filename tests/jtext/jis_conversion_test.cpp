@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <fstream>
+#include <random>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -106,6 +107,64 @@ TEST(JisToSjis, StopsAtTheEndOfTheText) {
   // A lone byte left where a pair is expected is kept.
   EXPECT_EQ(JisToSjis(kToTwoByte + "$\"$"), "\x82\xa0$");
   EXPECT_EQ(JisToEuc(kToTwoByte + "$\"\x1b"), "\xa4\xa2");
+}
+
+// JIS to Shift_JIS byte by byte, as the conversion is described: escape sequences switch
+// modes, single-byte runs are kept, two-byte runs are paired through JisPairToSjis until an
+// escape byte starts a pair, a last lone byte is kept.
+std::string JisToSjisByteByByte(std::string_view text) {
+  std::string out;
+  bool two_byte = false;
+  for (std::size_t i = 0; i < text.size();) {
+    if (text[i] == '\x1b') {
+      if (i + 2 >= text.size()) break;
+      if (text[i + 1] == '$') two_byte = true;
+      if (text[i + 1] == '(') two_byte = false;
+      i += 3;
+    } else if (!two_byte || i + 1 == text.size()) {
+      out += text[i++];
+    } else {
+      const BytePair pair = JisPairToSjis(static_cast<unsigned char>(text[i]),
+                                          static_cast<unsigned char>(text[i + 1]));
+      out += static_cast<char>(pair.first);
+      out += static_cast<char>(pair.second);
+      i += 2;
+    }
+  }
+  return out;
+}
+
+TEST(JisToSjis, ConvertsLongRunsAsPairByPair) {
+  // Every pair of graphic bytes in one long run.
+  std::string every_pair = kToTwoByte;
+  for (int j1 = 0x21; j1 <= 0x7E; ++j1) {
+    for (int j2 = 0x21; j2 <= 0x7E; ++j2) every_pair += Bytes({unsigned(j1), unsigned(j2)});
+  }
+  EXPECT_EQ(JisToSjis(every_pair + kToAscii + "end"), JisToSjisByteByByte(every_pair) + "end");
+  // Runs of every length with line breaks, eight-bit bytes, lone bytes and escape sequences
+  // (whole, unknown and cut short) at every place, also where an escape byte ends a pair.
+  std::mt19937 random(5);
+  static const std::vector<std::string> kPicks = {"$\"",
+                                                  "u:",
+                                                  "0!",
+                                                  "~~",
+                                                  "!!",
+                                                  "a",
+                                                  "\r\n",
+                                                  "\x82",
+                                                  "\xa1",
+                                                  "\x1b",
+                                                  "\x1bN",
+                                                  kToTwoByte,
+                                                  kToAscii,
+                                                  kToRoman,
+                                                  std::string(17, 'k'),
+                                                  "$\"$$$&$($*$,$.$0"};
+  for (int round = 0; round < 2000; ++round) {
+    std::string text;
+    for (int k = random() % 30; k > 0; --k) text += kPicks[random() % kPicks.size()];
+    ASSERT_EQ(Hex(JisToSjis(text)), Hex(JisToSjisByteByByte(text))) << Hex(text);
+  }
 }
 
 TEST(JisToEuc, SetsTheHighBitOfGraphicBytesInTwoByteRuns) {
