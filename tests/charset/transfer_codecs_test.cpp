@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <random>
 #include <string>
 
 namespace pictolumen {
@@ -47,6 +48,28 @@ TEST(QuotedPrintableEncode, EscapesExactlyTheBodySet) {
     EXPECT_EQ(QuotedPrintableEncode(byte).size(), escaped ? 3u : 1u) << b;
     EXPECT_EQ(CountQuotedPrintable(byte).encoded_size, escaped ? 3u : 1u) << b;
     EXPECT_EQ(QuotedPrintableDecode(QuotedPrintableEncode(byte)), byte) << b;
+  }
+}
+
+TEST(QuotedPrintableEncode, EncodesEveryMixOfEscapedAndPlainBytes) {
+  // Texts long enough to be done in blocks, with escaped and plain bytes in every order.
+  std::mt19937 random(9);
+  constexpr char kPicks[] = {'a',  'Z',  ' ',  '~',    '=',    '\t',
+                             '\r', '\n', '\0', '\x7f', '\x80', '\xff'};
+  for (int round = 0; round < 20000; ++round) {
+    std::string text(random() % 70, ' ');
+    for (char& c : text) c = kPicks[random() % sizeof kPicks];
+    std::string expected;
+    for (const char c : text) {
+      const auto byte = static_cast<unsigned char>(c);
+      if (byte < 0x20 || byte == '=' || byte >= 0x7F) {
+        constexpr char kHex[] = "0123456789ABCDEF";
+        expected += {'=', kHex[byte >> 4], kHex[byte & 15]};
+      } else {
+        expected += c;
+      }
+    }
+    ASSERT_EQ(QuotedPrintableEncode(text), expected);
   }
 }
 
