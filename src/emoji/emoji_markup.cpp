@@ -1,9 +1,9 @@
 #include "emoji/emoji_markup.h"
 
 #include <array>
+#include <atomic>
 #include <cstdint>
 #include <memory>
-#include <mutex>
 #include <utility>
 #include <vector>
 
@@ -148,24 +148,37 @@ struct EmojiTable {
   std::array<ByteKind, 256> kinds{};
 };
 
-// The emoji table in the file `path`. The file is read at every call, so that a table changed in
-// the cache is used at once; only the work of splitting it is kept: a text the same as that of a
-// table split before in this process (the last two, one per transfer encoding) is not split
-// again.
-std::shared_ptr<const EmojiTable> ReadEmojiTable(const std::string& path) {
-  std::string text = ReadFileText(path);
-  static std::mutex mutex;
-  static std::array<std::shared_ptr<const EmojiTable>, 2> split;
-  {
-    const std::lock_guard lock(mutex);
-    for (const auto& table : split) {
-      if (table && table->rows.Text() == text) return table;
-    }
+// The tables split last in this process, one slot for each of the two tables. A call takes its
+// slot's table out while it uses it and puts it back after, with atomic exchanges and no lock: a
+// call that finds the slot empty, because another call holds the table, splits its own.
+class SplitTables {
+ public:
+  SplitTables() = default;
+  SplitTables(const SplitTables&) = delete;
+  SplitTables& operator=(const SplitTables&) = delete;
+  ~SplitTables() {
+    for (auto& slot : slots_) delete slot.load();
   }
-  auto table = std::make_shared<const EmojiTable>(std::move(text));
-  const std::lock_guard lock(mutex);
-  split[1] = std::exchange(split[0], table);
-  return table;
+
+  // The table whose file holds `text`: the one in `slot` where it was split from the same text,
+  // so that a table changed in the cache is used at once, else split anew.
+  std::unique_ptr<const EmojiTable> Take(std::size_t slot, std::string text) {
+    std::unique_ptr<const EmojiTable> table(slots_[slot].exchange(nullptr));
+    if (table && table->rows.Text() == text) return table;
+    return std::make_unique<const EmojiTable>(std::move(text));
+  }
+
+  void PutBack(std::size_t slot, std::unique_ptr<const EmojiTable> table) {
+    delete slots_[slot].exchange(table.release());
+  }
+
+ private:
+  std::array<std::atomic<const EmojiTable*>, 2> slots_{};
+};
+
+SplitTables& SplitTablesOfProcess() {
+  static SplitTables tables;
+  return tables;
 }
 
 }  // namespace
@@ -240,13 +253,17 @@ void AppendMarkup(std::string_view sjis, const EmojiTable& emoji, const std::str
 }  // namespace
 
 std::string EmojiToHtml(std::string_view text, std::string_view transfer_encoding) {
-  const std::shared_ptr<const EmojiTable> emoji =
-      ReadEmojiTable(ExtractEmojiTable(transfer_encoding));
+  // The table file is read at every call; only the work of splitting it is kept (a table that is
+  // not put back, because the markup raised, is let go).
+  const std::size_t slot = EmojiTableName(transfer_encoding) == "EMOJI_8BIT" ? 1 : 0;
+  std::unique_ptr<const EmojiTable> emoji =
+      SplitTablesOfProcess().Take(slot, ReadFileText(ExtractEmojiTable(transfer_encoding)));
   const std::string tag_start = "<img src=\"file://" + EscapeHtml(GetCacheFolder());
   const std::string sjis = ConvertCode(text, jcJIS, jcSJIS);
   // Room for a tag for every fortieth byte or so; room that is never written costs nothing.
   std::string html = platform::LargeText(2 * sjis.size());
   AppendMarkup(sjis, *emoji, tag_start, html);
+  SplitTablesOfProcess().PutBack(slot, std::move(emoji));
   return html;
 }
 

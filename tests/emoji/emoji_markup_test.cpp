@@ -2,7 +2,10 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <filesystem>
+#include <thread>
+#include <vector>
 
 #include "common/errors.h"
 #include "emoji/emoji_cache.h"
@@ -121,6 +124,35 @@ TEST_F(EmojiToHtmlTest, LooksCodesUpInTheCachedTable) {
   EXPECT_EQ(EmojiToHtml("\xeb\x59", "7bit"), Tag("7", "first"));
   std::filesystem::remove(temp_.cache() + "EMOJI_7BIT.csv");
   EXPECT_EQ(EmojiToHtml("\xeb\x59", "7bit"), Tag("1", kExclamation));
+}
+
+TEST_F(EmojiToHtmlTest, ConvertsOnSeveralThreadsAtOnce) {
+  // Calls on other threads share nothing but the cache folder and the split tables, which a
+  // call takes out and puts back: each gets the markup of its own table.
+  const std::string jis = "a" + kJisIn + "u:" + kJisOut + "b";
+  const std::string expected_7bit = "a" + Tag("1", kExclamation) + "b";
+  const std::string expected_8bit = EmojiToHtml(
+      "a\xf6\x59"
+      "b",
+      "8bit");
+  ASSERT_EQ(expected_8bit, expected_7bit);
+  std::atomic<int> wrong{0};
+  std::vector<std::thread> threads;
+  for (int t = 0; t < 4; ++t) {
+    threads.emplace_back([&, t] {
+      for (int k = 0; k < 300; ++k) {
+        const bool eight_bit = (k + t) % 2 == 0;
+        const std::string html = eight_bit ? EmojiToHtml(
+                                                 "a\xf6\x59"
+                                                 "b",
+                                                 "8bit")
+                                           : EmojiToHtml(jis, "7bit");
+        if (html != expected_7bit) ++wrong;
+      }
+    });
+  }
+  for (std::thread& thread : threads) thread.join();
+  EXPECT_EQ(wrong.load(), 0);
 }
 
 TEST_F(EmojiToHtmlTest, TakesLongTextsWithoutLineBreaks) {
