@@ -176,10 +176,8 @@ class SplitTables {
   std::array<std::atomic<const EmojiTable*>, 2> slots_{};
 };
 
-SplitTables& SplitTablesOfProcess() {
-  static SplitTables tables;
-  return tables;
-}
+// Set up before any code runs (no guard on first use), emptied when the library is unloaded.
+constinit SplitTables split_tables;
 
 }  // namespace
 
@@ -257,13 +255,13 @@ std::string EmojiToHtml(std::string_view text, std::string_view transfer_encodin
   // not put back, because the markup raised, is let go).
   const std::size_t slot = EmojiTableName(transfer_encoding) == "EMOJI_8BIT" ? 1 : 0;
   std::unique_ptr<const EmojiTable> emoji =
-      SplitTablesOfProcess().Take(slot, ReadFileText(ExtractEmojiTable(transfer_encoding)));
+      split_tables.Take(slot, ReadFileText(ExtractEmojiTable(transfer_encoding)));
   const std::string tag_start = "<img src=\"file://" + EscapeHtml(GetCacheFolder());
   const std::string sjis = ConvertCode(text, jcJIS, jcSJIS);
   // Room for a tag for every fortieth byte or so; room that is never written costs nothing.
   std::string html = platform::LargeText(2 * sjis.size());
   AppendMarkup(sjis, *emoji, tag_start, html);
-  SplitTablesOfProcess().PutBack(slot, std::move(emoji));
+  split_tables.PutBack(slot, std::move(emoji));
   return html;
 }
 
