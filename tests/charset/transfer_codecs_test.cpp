@@ -51,6 +51,22 @@ TEST(QuotedPrintableEncode, EscapesExactlyTheBodySet) {
   }
 }
 
+// The body form of quoted-printable, one byte at a time: bytes below 0x20, "=" and bytes from
+// 0x7F on escaped, every other byte kept.
+std::string QuotedPrintableByteByByte(std::string_view text) {
+  std::string encoded;
+  for (const char c : text) {
+    const auto byte = static_cast<unsigned char>(c);
+    if (byte < 0x20 || byte == '=' || byte >= 0x7F) {
+      constexpr char kHex[] = "0123456789ABCDEF";
+      encoded += {'=', kHex[byte >> 4], kHex[byte & 15]};
+    } else {
+      encoded += c;
+    }
+  }
+  return encoded;
+}
+
 TEST(QuotedPrintableEncode, EncodesEveryMixOfEscapedAndPlainBytes) {
   // Texts long enough to be done in blocks, with escaped and plain bytes in every order.
   std::mt19937 random(9);
@@ -59,17 +75,7 @@ TEST(QuotedPrintableEncode, EncodesEveryMixOfEscapedAndPlainBytes) {
   for (int round = 0; round < 20000; ++round) {
     std::string text(random() % 70, ' ');
     for (char& c : text) c = kPicks[random() % sizeof kPicks];
-    std::string expected;
-    for (const char c : text) {
-      const auto byte = static_cast<unsigned char>(c);
-      if (byte < 0x20 || byte == '=' || byte >= 0x7F) {
-        constexpr char kHex[] = "0123456789ABCDEF";
-        expected += {'=', kHex[byte >> 4], kHex[byte & 15]};
-      } else {
-        expected += c;
-      }
-    }
-    ASSERT_EQ(QuotedPrintableEncode(text), expected);
+    ASSERT_EQ(QuotedPrintableEncode(text), QuotedPrintableByteByByte(text));
   }
 }
 
@@ -81,16 +87,7 @@ TEST(QuotedPrintableEncode, EscapesEveryByteAtEveryPlaceOfALongText) {
       for (const char around : {'a', '\x80', '\n'}) {
         std::string text(19, around);
         text[at] = static_cast<char>(b);
-        std::string expected;
-        for (const char c : text) {
-          const auto byte = static_cast<unsigned char>(c);
-          if (byte < 0x20 || byte == '=' || byte >= 0x7F) {
-            constexpr char kHex[] = "0123456789ABCDEF";
-            expected += {'=', kHex[byte >> 4], kHex[byte & 15]};
-          } else {
-            expected += c;
-          }
-        }
+        const std::string expected = QuotedPrintableByteByByte(text);
         ASSERT_EQ(QuotedPrintableEncode(text), expected) << b << " at " << at;
         const QuotedPrintableCount count = CountQuotedPrintable(text);
         ASSERT_EQ(count.encoded_size, expected.size()) << b << " at " << at;
