@@ -148,36 +148,40 @@ struct EmojiTable {
   std::array<ByteKind, 256> kinds{};
 };
 
-// The tables split last in this process, one slot for each of the two tables. A call takes its
-// slot's table out while it uses it and puts it back after, with atomic exchanges and no lock: a
-// call that finds the slot empty, because another call holds the table, splits its own.
-class SplitTables {
- public:
-  SplitTables() = default;
-  SplitTables(const SplitTables&) = delete;
-  SplitTables& operator=(const SplitTables&) = delete;
+// The tables split last in this process, one slot for each of the two tables: set up before any
+// code runs (no guard on first use), emptied when the library is unloaded.
+struct SplitTables {
   ~SplitTables() {
-    for (auto& slot : slots_) delete slot.load();
+    for (auto& slot : slots) delete slot.load();
   }
+  std::array<std::atomic<const EmojiTable*>, 2> slots{};
+};
+constinit SplitTables split_tables;
 
-  // The table whose file holds `text`: the one in `slot` where it was split from the same text,
-  // so that a table changed in the cache is used at once, else split anew.
-  std::unique_ptr<const EmojiTable> Take(std::size_t slot, std::string text) {
-    std::unique_ptr<const EmojiTable> table(slots_[slot].exchange(nullptr));
-    if (table && table->rows.Text() == text) return table;
-    return std::make_unique<const EmojiTable>(std::move(text));
+// The table whose file holds `text`, taken out of `slot` for one conversion: the one split
+// before where it was split from the same text, so that a table changed in the cache is used at
+// once, else one split anew. It goes back into the slot when the conversion ends, also when the
+// conversion or the split raises, so that a failed conversion leaves the tables as it found
+// them. Taking and putting back are atomic exchanges, not a lock: a call that finds the slot
+// empty, because another call holds the table, splits its own.
+class BorrowedTable {
+ public:
+  BorrowedTable(std::atomic<const EmojiTable*>& slot, std::string text)
+      : held_{slot, std::unique_ptr<const EmojiTable>(slot.exchange(nullptr))} {
+    if (!held_.table || held_.table->rows.Text() != text) {
+      held_.table = std::make_unique<const EmojiTable>(std::move(text));
+    }
   }
-
-  void PutBack(std::size_t slot, std::unique_ptr<const EmojiTable> table) {
-    delete slots_[slot].exchange(table.release());
-  }
+  const EmojiTable& operator*() const { return *held_.table; }
 
  private:
-  std::array<std::atomic<const EmojiTable*>, 2> slots_{};
+  struct Held {
+    std::atomic<const EmojiTable*>& slot;
+    std::unique_ptr<const EmojiTable> table;
+    ~Held() { delete slot.exchange(table.release()); }
+  };
+  Held held_;
 };
-
-// Set up before any code runs (no guard on first use), emptied when the library is unloaded.
-constinit SplitTables split_tables;
 
 }  // namespace
 
@@ -251,17 +255,15 @@ void AppendMarkup(std::string_view sjis, const EmojiTable& emoji, const std::str
 }  // namespace
 
 std::string EmojiToHtml(std::string_view text, std::string_view transfer_encoding) {
-  // The table file is read at every call; only the work of splitting it is kept (a table that is
-  // not put back, because the markup raised, is let go).
+  // The table file is read at every call; only the work of splitting it is kept.
   const std::size_t slot = EmojiTableName(transfer_encoding) == "EMOJI_8BIT" ? 1 : 0;
-  std::unique_ptr<const EmojiTable> emoji =
-      split_tables.Take(slot, ReadFileText(ExtractEmojiTable(transfer_encoding)));
+  const BorrowedTable emoji(split_tables.slots[slot],
+                            ReadFileText(ExtractEmojiTable(transfer_encoding)));
   const std::string tag_start = "<img src=\"file://" + EscapeHtml(GetCacheFolder());
   const std::string sjis = ConvertCode(text, jcJIS, jcSJIS);
   // Room for a tag for every fortieth byte or so; room that is never written costs nothing.
   std::string html = platform::LargeText(2 * sjis.size());
   AppendMarkup(sjis, *emoji, tag_start, html);
-  split_tables.PutBack(slot, std::move(emoji));
   return html;
 }
 
