@@ -629,6 +629,41 @@ std::string QuotedPrintableMix(std::mt19937& random, std::size_t size) {
   return text;
 }
 
+// The lines of quoted-printable text cut for `limit` (at least 4), the place of each cut found
+// by looking at one byte after another back from the limit.
+Lines CutByteByByte(std::string_view text, std::size_t limit) {
+  if (text.empty()) return {""};
+  Lines lines;
+  while (text.size() >= limit) {
+    std::size_t cut = limit;
+    for (std::size_t k = limit - 1; k >= 1; --k) {
+      if (text[k] == '=' || text[k] == ' ') {
+        cut = k;
+        break;
+      }
+    }
+    lines.push_back(std::string(text.substr(0, cut)) + (cut < text.size() ? "=" : ""));
+    text.remove_prefix(cut);
+  }
+  if (!text.empty()) lines.emplace_back(text);
+  return lines;
+}
+
+TEST(CutQuotedPrintableLines, CutsBeforeTheLastEscapeOrBlankWhereverItStands) {
+  // Escapes and blanks at every distance from the limit, also where only the line's first byte
+  // is one, for limits around the sizes of the blocks the cut is looked for in.
+  std::mt19937 random(8);
+  for (const int limit : {4, 5, 15, 16, 17, 31, 32, 33, 76, 78}) {
+    for (int round = 0; round < 300; ++round) {
+      const std::string text = QuotedPrintableEncode(QuotedPrintableMix(random, random() % 200));
+      ASSERT_EQ(CutQuotedPrintableLines(text, limit), CutByteByByte(text, limit))
+          << "limit " << limit << ": " << text;
+    }
+    const std::string leading = "=E3" + std::string(3 * limit, 'a');
+    EXPECT_EQ(CutQuotedPrintableLines(leading, limit), CutByteByByte(leading, limit));
+  }
+}
+
 TEST(QuotedPrintableLineWriter, WritesTheCutLinesOfTheEscapedText) {
   std::mt19937 random(5);
   for (const int limit : {-3, 0, 4, 5, 7, 76, 78, 300}) {
