@@ -138,8 +138,12 @@ std::vector<DirectoryEntry> ListDirectory(const std::string& pattern) {
 }
 
 std::string ReadWholeFile(const std::string& path) {
-  ScopedHandle file(CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                                FILE_ATTRIBUTE_NORMAL, nullptr));
+  // The file is read while others may hold it open in any way: a move that fails because the
+  // file stands already (WriteNewFileAtomically in another thread or process) may open it for
+  // writing for a moment, and reading must not fail then.
+  ScopedHandle file(CreateFileA(path.c_str(), GENERIC_READ,
+                                FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
   if (!file.valid()) throw IoError(ErrorCode(GetLastError()), "Cannot open " + path);
   LARGE_INTEGER size;
   if (!GetFileSizeEx(file.get(), &size))
