@@ -4,11 +4,14 @@
 pictolumen_test(charsets_tests
   ${CMAKE_CURRENT_LIST_DIR}/charset_names_test.cpp
   ${CMAKE_CURRENT_LIST_DIR}/charset_conversion_test.cpp
-  ${CMAKE_CURRENT_LIST_DIR}/external_converter_absent_test.cpp)
+  ${CMAKE_CURRENT_LIST_DIR}/external_converter_absent_test.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/unicode_text_test.cpp)
 target_link_libraries(charsets_tests PRIVATE pl_charset)
 if(NOT WIN32)
-  # Checks the built-in tables and the UTF-8 routines against the C library's iconv.
-  target_sources(charsets_tests PRIVATE ${CMAKE_CURRENT_LIST_DIR}/charset_tables_test.cpp)
+  # Checks the built-in tables, the UTF-8 routines and the decoding into code points against the
+  # C library's iconv.
+  target_sources(charsets_tests PRIVATE ${CMAKE_CURRENT_LIST_DIR}/charset_tables_test.cpp
+                                        ${CMAKE_CURRENT_LIST_DIR}/unicode_text_iconv_test.cpp)
 endif()
 
 # A converter library named "iconv.dll" for the tests, in a folder of its own that only the
