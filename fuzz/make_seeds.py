@@ -79,6 +79,18 @@ write("transcode_fuzzer", "ucs2", bytes([UCS_2, 30]) + "\ufeffab\u263a".encode("
 write("transcode_fuzzer", "latin2", bytes([1, 13]) + bytes(range(0x80, 0x100)))
 write("transcode_fuzzer", "jis", bytes([ISO_2022_JP, CP932]) + body(mails["au-jis-single"]))
 
+# Decoding into code points: an identifier byte, then the text.
+EUC_JP, SHIFT_JIS, ISO_2022_JP_2, UTF_16 = 75, 76, 80, 32
+write("unicode_text_fuzzer", "jis", bytes([ISO_2022_JP]) + body(mails["au-jis-single"]))
+write("unicode_text_fuzzer", "sjis", bytes([SHIFT_JIS]) + body(mails["au-sjis-8bit"]))
+write("unicode_text_fuzzer", "utf8", bytes([UTF_8]) +
+      b"\xef\xbb\xbfcaf\xc3\xa9 \xe6\x97\xa5 \xf0\x9f\x98\x80 \xe0\x80\xaf\xed\xa0\x80\xf4\x90\xc2")
+write("unicode_text_fuzzer", "utf16", bytes([UTF_16]) + b"\xff\xfeA\x00=\xd8\x00\xde\x00\xd8B\x00C")
+write("unicode_text_fuzzer", "escapes", bytes([ISO_2022_JP_2]) +
+      b"\x1b$B$\"u!\x1b(I1\x0e2\x0f\x1b$(D0!\x1b.A\x1bNi\x1b(Zx\x1b$")
+write("unicode_text_fuzzer", "euc",
+      bytes([EUC_JP]) + b"\x8e\xb1\xa4\xa2\x8f\xb0\xa1\xf5\xa1\xa4a\x8e")
+
 # Japanese code conversion: any text.
 write("jis_conversion_fuzzer", "jis", body(mails["au-jis-single"]))
 write("jis_conversion_fuzzer", "sjis", body(mails["au-sjis-8bit"]))
