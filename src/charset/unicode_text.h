@@ -1,7 +1,7 @@
 // Mail text of any declared character set decoded into Unicode code points without an external
 // converter, code page 932 (Windows Shift_JIS) both ways, and UTF-8 written from code points.
-// Malformed input never fails: what cannot be decoded becomes U+FFFD, and no decoder gives more
-// than one code point per input byte, plus one.
+// Malformed input never fails: what cannot be decoded becomes U+FFFD, and no built-in decoder
+// gives more than one code point per input byte, plus one.
 #pragma once
 
 #include <string>
@@ -19,7 +19,8 @@ inline constexpr int kNoCp932Code = -1;
 
 // The character of a code page 932 code: a single byte (below 0x100) or lead << 8 | trail, as
 // Microsoft's mapping has it, the user-defined area F040-F9FC as U+E000-U+E757 included.
-// Unassigned codes (0x80, 0xA0, 0xFD-0xFF, a lead byte alone, 0x8540) give U+FFFD.
+// Unassigned codes (0x80, 0xA0, 0xFD-0xFF, which only Windows's own reader maps to U+0080 and
+// U+F8F0-U+F8F3; a lead byte alone; 0x8540) give U+FFFD.
 // UnicodeFromCp932(0x82A0) == U'\u3042';  UnicodeFromCp932(0xB1) == U'\uFF71'
 // UnicodeFromCp932(0x815C) == U'\u2015';  UnicodeFromCp932(0xF041) == U'\uE001'
 char32_t UnicodeFromCp932(unsigned code);
@@ -39,7 +40,7 @@ int Cp932FromUnicode(char32_t code_point);
 // - UTF-16 and UCS-2 (big-endian unless a byte order mark says otherwise), UTF-16LE and UCS-2LE,
 //   UTF-32 and UCS-4 (the same), UCS-4LE: a leading byte order mark is dropped, surrogate pairs
 //   are combined; a lone surrogate, a value above U+10FFFF and an incomplete last unit give U+FFFD;
-// - UTF-7 and modified UTF-7: as Utf7ToUcs2Be reads them, then as big-endian UTF-16;
+// - UTF-7 and modified UTF-7: as Utf7ToUcs2Be reads them, then as UTF-16BE is read;
 // - Shift_JIS and CP932: through UnicodeFromCp932; a lead byte that forms no character with the
 //   next byte gives U+FFFD, and that byte is read again on its own when it is ASCII;
 // - EUC-JP: JIS X 0208 pairs as in ISO-2022-JP, 8E with A1-DF the half-width katakana, the

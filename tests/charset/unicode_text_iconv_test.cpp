@@ -44,10 +44,9 @@ class SystemConverter {
 std::u32string FromUtf32Le(std::string_view bytes) {
   std::u32string text;
   for (std::size_t i = 0; i + 3 < bytes.size(); i += 4) {
-    text += static_cast<char32_t>(
-        static_cast<std::uint8_t>(bytes[i]) | static_cast<std::uint8_t>(bytes[i + 1]) << 8 |
-        static_cast<std::uint8_t>(bytes[i + 2]) << 16 |
-        static_cast<std::uint32_t>(static_cast<std::uint8_t>(bytes[i + 3])) << 24);
+    char32_t c = 0;
+    for (std::size_t k = 4; k-- > 0;) c = c << 8 | static_cast<std::uint8_t>(bytes[i + k]);
+    text += c;
   }
   return text;
 }
