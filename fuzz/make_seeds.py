@@ -118,3 +118,13 @@ write("csv_column_fuzzer", "quoted", bytes([1]) + b'1,"a,""b""",c\r\n2,\x82\\,x,
 # Emoji markup: a table selector byte (even 7bit, odd 8bit), then the mail text.
 write("emoji_markup_fuzzer", "jis", b"\x00" + body(mails["au-jis-single"]))
 write("emoji_markup_fuzzer", "sjis", b"\x01" + body(mails["au-sjis-8bit"]))
+
+# HTML reduced to text: a form byte (even UTF-8, odd UTF-32LE), then the HTML.
+DECORATED = ("<!DOCTYPE html><html><head><title>t</title><style>p{color:red}</style></head>"
+             "<body><div style=\"color:#f00\">\u3053\u3093\u306b\u3061\u306f<img src=\"cid:1\" "
+             "alt=\"[\u6674\u308c]\"><br>&nbsp;&amp;&#x1F600;&copy</div><!-- c --><p>a  b</p>"
+             "<ul><li>one<li>two</ul><table><tr><td>1<td>2</table><pre>\n x\n</pre>"
+             "<script>a<b</script></body></html>")
+write("html_to_text_fuzzer", "decorated", b"\x00" + DECORATED.encode())
+write("html_to_text_fuzzer", "utf32", b"\x01" + "<ol start=3><li>&lt;<li>&#150;</ol>".encode(
+    "utf-32-le"))
