@@ -243,13 +243,20 @@ std::string JisToSjis(std::string_view text) {
   const char* const bytes = text.data();
   const std::size_t size = text.size();
   bool two_byte_mode = false;
+  bool kana_mode = false;  // ESC ( I: the bytes 0x21-0x5F are half-width katakana
   std::size_t i = 0;
   while (i < size) {
     if (At(text, i) == kEsc) {
       if (i + 2 >= size) break;  // a sequence cut short ends the text
       if (bytes[i + 1] == '$') two_byte_mode = true;
       if (bytes[i + 1] == '(') two_byte_mode = false;
+      kana_mode = bytes[i + 1] == '(' && bytes[i + 2] == 'I';
       i += 3;
+    } else if (kana_mode) {
+      for (; i < size && At(text, i) != kEsc; ++i) {
+        const unsigned char byte = At(text, i);
+        *out++ = static_cast<char>(byte >= 0x21 && byte <= 0x5F ? byte | 0x80 : byte);
+      }
     } else if (!two_byte_mode) {
 #if defined(__SSE2__)
       std::size_t copied = 16;

@@ -35,7 +35,9 @@ std::string ConvertCode(std::string_view text, int source, int target);
 // ends the conversion. The JIS writers switch with ESC $ B and ESC ( J, go back to
 // single-byte mode before every byte below 0x80 (line breaks included) and do not switch back
 // at the end of the text.
-std::string JisToSjis(std::string_view text);  // pairs every two bytes of a two-byte run
+// JisToSjis pairs every two bytes of a two-byte run, and after ESC ( I gives the bytes 0x21-0x5F
+// as the half-width katakana 0xA1-0xDF.
+std::string JisToSjis(std::string_view text);
 std::string JisToEuc(std::string_view text);  // sets the high bit of 0x21-0x7E in two-byte runs
 std::string EucToJis(std::string_view text);
 std::string EucToSjis(std::string_view text);

@@ -91,9 +91,10 @@ TEST(JisToSjis, FollowsEscapeSequences) {
   EXPECT_EQ(JisToSjis(kToTwoByte + kToAscii + "AB"), "AB");  // an empty two-byte run
   EXPECT_EQ(JisToSjis("a\x1bNxb"), "ab");                    // unknown: three bytes vanish
   EXPECT_EQ(JisToSjis(kToTwoByte + "\x1bNx$\"" + kToAscii), "\x82\xa0");  // mode unchanged
-  // Only the byte after ESC counts: ESC $ @ enters two-byte mode, ESC ( I leaves it.
-  EXPECT_EQ(JisToSjis("\x1b$@$\"\x1b(I1"),
-            "\x82\xa0"
+  // ESC $ @ enters two-byte mode; ESC ( I leaves it for half-width katakana (0x21-0x5F), up
+  // to the next escape, where the bytes outside that range stand for themselves.
+  EXPECT_EQ(JisToSjis("\x1b$@$\"\x1b(I1!_` \r\n" + kToAscii + "1"),
+            "\x82\xa0\xb1\xa1\xdf` \r\n"
             "1");
   // A line break inside a two-byte run is paired like a character.
   EXPECT_EQ(JisToSjis(kToTwoByte + "\r\n" + kToAscii), Bytes({0x77, 0x29}));
