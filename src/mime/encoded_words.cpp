@@ -1,5 +1,8 @@
 #include "mime/encoded_words.h"
 
+#include <optional>
+#include <utility>
+
 #include "charset/charset_conversion.h"
 #include "charset/text_utils.h"
 #include "charset/transfer_codecs.h"
@@ -11,31 +14,29 @@ namespace {
 // Longest chunk of a Q word that is not yet cut at the next space.
 constexpr std::size_t kWordChunkLength = 32;
 
-// The text of one encoded word ("=?" through "?="), or the word unchanged when it is not of the
-// form charset "?" letter "?" payload with the letter B or Q.
-std::string DecodeWord(std::string_view word, CharsetId target) {
+// The bytes and the character set of one encoded word ("=?" through "?="), or nothing when it
+// is not of the form charset "?" letter "?" payload with the letter B or Q.
+std::optional<std::pair<std::string, CharsetId>> ReadWord(std::string_view word) {
   const std::string_view inner = word.substr(2, word.size() - 4);
   const std::size_t first_mark = inner.find('?');
   if (first_mark == std::string_view::npos || inner.size() < first_mark + 3 ||
       inner[first_mark + 2] != '?') {
-    return std::string(word);
+    return std::nullopt;
   }
   std::string_view name = inner.substr(0, first_mark);
   name = name.substr(0, name.find('*'));  // a language suffix is ignored
   const CharsetId charset = CharsetIdFromName(name);
   const char letter = inner[first_mark + 1];
   const std::string_view payload = inner.substr(first_mark + 3);
-  if (letter == 'B' || letter == 'b') {
-    return TranscodeText(Base64Decode(payload), charset, target);
-  }
+  if (letter == 'B' || letter == 'b') return std::pair(Base64Decode(payload), charset);
   if (letter == 'Q' || letter == 'q') {
     std::string text(payload);
     for (char& c : text) {
       if (c == '_') c = ' ';
     }
-    return TranscodeText(QuotedPrintableDecode(text), charset, target);
+    return std::pair(QuotedPrintableDecode(text), charset);
   }
-  return std::string(word);
+  return std::nullopt;
 }
 
 }  // namespace
@@ -52,7 +53,7 @@ std::size_t FindInlineWordEnd(std::string_view value, std::size_t start) {
   return 0;
 }
 
-std::string DecodeInlineWords(std::string_view value, CharsetId target) {
+std::string DecodeInlineWordsWith(std::string_view value, const InlineTextDecoder& decode) {
   std::string result;
   result.reserve(value.size());
   std::size_t rest = 0;  // where the undecoded rest of the value begins
@@ -62,13 +63,25 @@ std::string DecodeInlineWords(std::string_view value, CharsetId target) {
     const std::size_t end_mark = FindInlineWordEnd(value, word_start + 1);
     if (end_mark == 0) break;
     const std::string_view gap = value.substr(rest, word_start - rest);
-    if (!Trim(gap).empty()) result += gap;      // blanks between two words disappear
-    const std::size_t word_end = end_mark + 1;  // 0-based, just past the closing "="
-    result += DecodeWord(value.substr(word_start, word_end - word_start), target);
+    if (!Trim(gap).empty()) result += decode.text(gap);  // blanks between two words disappear
+    const std::size_t word_end = end_mark + 1;           // 0-based, just past the closing "="
+    const std::string_view word = value.substr(word_start, word_end - word_start);
+    if (const auto read = ReadWord(word)) {
+      result += decode.word(read->first, read->second);
+    } else {
+      result += decode.text(word);
+    }
     rest = word_end;
   }
-  result += value.substr(rest);
+  result += decode.text(value.substr(rest));
   return result;
+}
+
+std::string DecodeInlineWords(std::string_view value, CharsetId target) {
+  return DecodeInlineWordsWith(value, {[](std::string_view text) { return std::string(text); },
+                                       [target](std::string_view bytes, CharsetId charset) {
+                                         return TranscodeText(bytes, charset, target);
+                                       }});
 }
 
 bool NeedsInlineEncoding(std::string_view value) {

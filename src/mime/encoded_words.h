@@ -5,6 +5,7 @@
 #pragma once
 
 #include <cstddef>
+#include <functional>
 #include <string>
 #include <string_view>
 
@@ -29,6 +30,16 @@ std::size_t FindInlineWordEnd(std::string_view value, std::size_t start);
 // the value untouched.
 // DecodeInlineWords("Re: =?us-ascii?Q?a_b?= =?us-ascii?B?Yw==?=", csISO_8859_1) == "Re: a bc"
 std::string DecodeInlineWords(std::string_view value, CharsetId target);
+
+// How DecodeInlineWordsWith reads the pieces of a value: `text` the text outside encoded words
+// (and words with a letter other than B or Q), `word` the bytes of a word in its character set.
+struct InlineTextDecoder {
+  std::function<std::string(std::string_view text)> text;
+  std::function<std::string(std::string_view bytes, CharsetId charset)> word;
+};
+
+// DecodeInlineWords with each piece read by `decode`; blanks between two words still disappear.
+std::string DecodeInlineWordsWith(std::string_view value, const InlineTextDecoder& decode);
 
 // True when a byte of `value` is a header special (" ( ) , / : ; < = > ? @ [ \ ] _) or outside
 // printable ASCII (0 to 31, 127 to 255); the space alone never needs encoding.

@@ -59,6 +59,21 @@ class TMessHeader {
   // the priority lines and the custom headers (each under its condition). A Date of 0 is first
   // set to the current local time. Lines are not folded here.
   virtual void WriteHeaders(StringList& lines);
+
+ protected:
+  // How the header's text is read and written; a derived class may read and write other
+  // character sets. DecodeText: a value with its encoded words decoded into CharsetCode.
+  // EncodeText: EncodeHeaderValue of a value in CharsetCode. EncodeMailbox: EncodeAddress.
+  virtual std::string DecodeText(std::string_view value) const;
+  virtual std::string EncodeText(std::string_view value) const;
+  virtual std::string EncodeMailbox(std::string_view mailbox) const;
+
+ private:
+  // Cuts an address list at every comma outside double quotes and appends each decoded,
+  // non-empty entry to `list`.
+  void ReadAddressList(std::string_view value, StringList& list) const;
+  // The entries of an address list, each through EncodeMailbox, joined by " , ".
+  std::string WriteAddressList(const StringList& list) const;
 };
 
 // The priority of a header line: the first word of its value, as a number (1 or 2 high, 3

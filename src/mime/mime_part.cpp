@@ -70,9 +70,8 @@ std::size_t QuotedPrintableCutLength(const char* text, std::size_t limit) {
   // Looked for from the end, sixteen bytes at a time while they lie after the first.
   for (; end >= 17; end -= 16) {
     const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(text + end - 16));
-    const auto found = static_cast<unsigned>(
-        _mm_movemask_epi8(_mm_cmpeq_epi8(bytes, _mm_set1_epi8('=')) |
-                          _mm_cmpeq_epi8(bytes, _mm_set1_epi8(' '))));
+    const auto found = static_cast<unsigned>(_mm_movemask_epi8(
+        _mm_cmpeq_epi8(bytes, _mm_set1_epi8('=')) | _mm_cmpeq_epi8(bytes, _mm_set1_epi8(' '))));
     if (found != 0) return end - 16 + static_cast<std::size_t>(31 - std::countl_zero(found));
   }
 #endif
@@ -677,7 +676,8 @@ void TMimePart::Decode(bool take_body) {
 }
 
 bool TMimePart::ConvertsWhenEncoded() const {
-  return PrimaryKind == pkText && EncodingKind != ek7Bit &&
+  // Content held in the set it is written in is written as it is, without a byte order mark.
+  return PrimaryKind == pkText && EncodingKind != ek7Bit && TargetCharset != CharsetCode &&
          !(TranscodeKeepsBytes(TargetCharset, CharsetCode) &&
            ByteOrderMarkFor(CharsetCode).empty());
 }
@@ -722,7 +722,7 @@ void TMimePart::AppendEncodedBody(std::string& encoded) const {
     // conversions; every line then carries 54 bytes.
     std::string converted;
     std::string_view bytes = data;
-    if (text) {
+    if (text && TargetCharset != CharsetCode) {
       converted = ByteOrderMarkFor(CharsetCode) + TranscodeText(data, TargetCharset, CharsetCode);
       bytes = converted;
     }

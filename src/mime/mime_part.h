@@ -127,7 +127,8 @@ class TMimePart {
   // Appends to `encoded` the body lines EncodeBody makes from DecodedData, each followed by
   // CR LF (for a UU or XX part, the lines of the content as they are).
   void AppendEncodedBody(std::string& encoded) const;
-  // Whether a text part's content is converted from TargetCharset to CharsetCode by EncodeBody.
+  // Whether a text part's content is converted from TargetCharset to CharsetCode by EncodeBody;
+  // never where the two are the same set.
   bool ConvertsWhenEncoded() const;
   // At least the size of what AppendEncodedBody appends, for a part whose content is not
   // converted; counted in one pass over the content, without encoding it.

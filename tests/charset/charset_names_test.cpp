@@ -62,7 +62,7 @@ TEST(CharsetNameFromId, GivesThePrimaryNameOfTheFirstEntry) {
   EXPECT_EQ(CharsetNameFromId(csISO_8859_1), "ISO-8859-1");
   EXPECT_EQ(CharsetNameFromId(csCP852), "852");
   EXPECT_EQ(CharsetNameFromId(csCP1252), "WINDOWS-1252");
-  EXPECT_EQ(CharsetNameFromId(csSHIFT_JIS), "SHIFT-JIS");
+  EXPECT_EQ(CharsetNameFromId(csSHIFT_JIS), "SHIFT_JIS");  // the name registered for mail
   EXPECT_EQ(CharsetNameFromId(csCP1125), "CP1125");
   EXPECT_EQ(CharsetNameFromId(csCP895), "CP-895");
   EXPECT_EQ(CharsetNameFromId(csMUTF_7), "mUTF-7");
