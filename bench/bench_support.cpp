@@ -11,7 +11,9 @@
 #include <vector>
 
 #include "charset/transfer_codecs.h"
+#include "charset/unicode_text.h"
 #include "common/string_list.h"
+#include "emoji/carrier_text.h"
 #include "jtext/csv_column.h"
 #include "jtext/jis_conversion.h"
 #include "platform/platform.h"
@@ -133,14 +135,28 @@ std::string AuTextMail(std::size_t size) {
   return header + JisMailText(size > header.size() ? size - header.size() : 0);
 }
 
-std::string AuAttachmentMail(std::size_t size) {
+namespace {
+
+// `bytes` in base64, in lines of 76 characters and CR LF.
+std::string Base64Lines(std::string_view bytes) {
+  const std::string encoded = Base64Encode(bytes);
+  std::string lines;
+  lines.reserve(encoded.size() + encoded.size() / 38 + 2);
+  for (std::size_t at = 0; at < encoded.size(); at += 76) {
+    lines.append(encoded, at, 76);
+    lines += "\r\n";
+  }
+  return lines;
+}
+
+// A multipart/mixed mail: `text_part` (its header, an empty line and its body), then a base64
+// attachment of random bytes that fills the mail to `size` bytes.
+std::string MailWithAttachment(std::size_t size, const std::string& text_part,
+                               std::string_view attachment_type) {
   std::string mail = AuHeader("Content-Type: multipart/mixed; boundary=\"bench-boundary\"") +
-                     "--bench-boundary\r\n"
-                     "Content-Type: text/plain; charset=\"ISO-2022-JP\"\r\n"
-                     "Content-Transfer-Encoding: 7bit\r\n\r\n" +
-                     JisMailText(std::min<std::size_t>(size / 4, 1024)) +
-                     "--bench-boundary\r\n"
-                     "Content-Type: application/octet-stream; name=\"photo.jpg\"\r\n"
+                     "--bench-boundary\r\n" + text_part + "--bench-boundary\r\n" +
+                     "Content-Type: " + std::string(attachment_type) +
+                     "; name=\"photo.jpg\"\r\n"
                      "Content-Transfer-Encoding: base64\r\n"
                      "Content-Disposition: attachment; filename=\"photo.jpg\"\r\n\r\n";
   const std::string closing = "--bench-boundary--\r\n";
@@ -150,12 +166,41 @@ std::string AuAttachmentMail(std::size_t size) {
   std::mt19937 random(7);
   std::string bytes(room / 78 * 57, '\0');
   for (char& c : bytes) c = static_cast<char>(random());
-  const std::string encoded = Base64Encode(bytes);
-  for (std::size_t at = 0; at < encoded.size(); at += 76) {
-    mail.append(encoded, at, 76);
-    mail += "\r\n";
-  }
-  return mail + closing;
+  return mail + Base64Lines(bytes) + closing;
+}
+
+}  // namespace
+
+std::string AuAttachmentMail(std::size_t size) {
+  return MailWithAttachment(size,
+                            "Content-Type: text/plain; charset=\"ISO-2022-JP\"\r\n"
+                            "Content-Transfer-Encoding: 7bit\r\n\r\n" +
+                                JisMailText(std::min<std::size_t>(size / 4, 1024)),
+                            "application/octet-stream");
+}
+
+std::string Utf8MailText(std::size_t size) {
+  // JIS text grows in UTF-8: kana and kanji take three bytes instead of two.
+  const std::string utf8 =
+      Utf8FromUnicode(CarrierTextToUnicode(JisMailText(size + 64), csISO_2022_JP));
+  const std::size_t last_line = utf8.rfind("\r\n", std::min(size, utf8.size()));
+  return utf8.substr(0, last_line == std::string::npos ? 0 : last_line + 2);
+}
+
+std::string AuUtf8TextMail(std::size_t size) {
+  const std::string header =
+      AuHeader("Content-Type: text/plain; charset=\"UTF-8\"\r\nContent-Transfer-Encoding: base64");
+  // Base64 in lines of 76 characters and CR LF carries 57 bytes in 78.
+  const std::size_t room = size > header.size() ? size - header.size() : 0;
+  return header + Base64Lines(Utf8MailText(room / 78 * 57));
+}
+
+std::string AuPhotoMail(std::size_t size) {
+  return MailWithAttachment(size,
+                            "Content-Type: text/plain; charset=\"UTF-8\"\r\n"
+                            "Content-Transfer-Encoding: base64\r\n\r\n" +
+                                Base64Lines(Utf8MailText(std::min<std::size_t>(size / 4, 1024))),
+                            "image/jpeg");
 }
 
 std::string QuotedPrintableLines(std::string_view body) {

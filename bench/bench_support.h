@@ -27,6 +27,18 @@ std::string AuTextMail(std::size_t size);
 // attachment of random bytes in lines of 76 characters, `size` bytes in all.
 std::string AuAttachmentMail(std::size_t size);
 
+// UTF-8 text of at most `size` bytes, whole lines: JisMailText read as Unicode, the carrier's
+// emoji as their private-use code points, as smartphones write them.
+std::string Utf8MailText(std::size_t size);
+
+// A single-part UTF-8 text mail in base64, as smartphones send it, from an ezweb.ne.jp address,
+// Utf8MailText as body, about `size` bytes in all.
+std::string AuUtf8TextMail(std::size_t size);
+
+// A multipart/mixed photo mail from a smartphone: a short UTF-8 text part in base64 and a base64
+// image/jpeg of random bytes, `size` bytes in all.
+std::string AuPhotoMail(std::size_t size);
+
 // `body` encoded as quoted-printable text, in lines of at most 76 characters.
 std::string QuotedPrintableLines(std::string_view body);
 

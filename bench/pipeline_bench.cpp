@@ -148,6 +148,14 @@ void BM_Pipeline_Attachment(benchmark::State& state) {
   OpenMail(state, AuAttachmentMail(static_cast<std::size_t>(state.range(0))));
 }
 
+void BM_Pipeline_Utf8Text(benchmark::State& state) {
+  OpenMail(state, AuUtf8TextMail(static_cast<std::size_t>(state.range(0))));
+}
+
+void BM_Pipeline_Photo(benchmark::State& state) {
+  OpenMail(state, AuPhotoMail(static_cast<std::size_t>(state.range(0))));
+}
+
 // Writes a buffer twice the size of the largest last-level cache of today's processors, so that
 // nothing the last call read or wrote is left in any cache.
 void EmptyCaches() {
@@ -192,6 +200,8 @@ void BM_Pipeline_Attachment_EmptyCaches(benchmark::State& state) {
 
 BENCHMARK(BM_Pipeline_Text)->Apply(MailSizes)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_Pipeline_Attachment)->Apply(MailSizes)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_Pipeline_Utf8Text)->Apply(MailSizes)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_Pipeline_Photo)->Apply(MailSizes)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_Pipeline_Text_EmptyCaches)
     ->Arg(1 << 20)
     ->Arg(10 << 20)

@@ -2,7 +2,6 @@
 #include "charset/unicode_text.h"
 
 #include <array>
-#include <bit>
 #include <cstddef>
 #include <cstdint>
 
@@ -54,11 +53,16 @@ char32_t UnicodeFromJisPair(unsigned j1, unsigned j2) {
 }
 
 void DecodeUtf8(std::string_view bytes, std::u32string& out) {
+  // No byte gives more than one code point: the output is sized once and written through a
+  // pointer, which a large text needs to be read quickly.
+  const std::size_t start = out.size();
+  out.resize(start + bytes.size());
+  char32_t* o = out.data() + start;
   std::size_t i = bytes.starts_with("\xEF\xBB\xBF") ? 3 : 0;
   while (i < bytes.size()) {
     const unsigned lead = ByteAt(bytes, i++);
     if (lead < 0x80) {
-      out += static_cast<char32_t>(lead);
+      *o++ = static_cast<char32_t>(lead);
       continue;
     }
     // The bytes still needed, the payload so far, and the range the next byte must lie in:
@@ -82,7 +86,7 @@ void DecodeUtf8(std::string_view bytes, std::u32string& out) {
       if (lead == 0xF0) lower = 0x90;
       if (lead == 0xF4) upper = 0x8F;
     } else {
-      out += kReplacementCharacter;
+      *o++ = kReplacementCharacter;
       continue;
     }
     // A byte out of range ends the maximal subpart and is read again.
@@ -94,8 +98,9 @@ void DecodeUtf8(std::string_view bytes, std::u32string& out) {
       lower = 0x80;
       upper = 0xBF;
     }
-    out += needed == 0 ? value : kReplacementCharacter;
+    *o++ = needed == 0 ? value : kReplacementCharacter;
   }
+  out.resize(static_cast<std::size_t>(o - out.data()));
 }
 
 char32_t ReadUnit(std::string_view bytes, std::size_t& position, int width, bool little_endian) {
@@ -279,6 +284,23 @@ char32_t UnicodeFromCp932(unsigned code) {
   return kCp932DecodeBlocks[block][static_cast<std::size_t>(trail)];
 }
 
+namespace {
+
+// The codes of the encoding table spread out, 64 to a block, so that a look-up counts no bits
+// (which processors without a bit-count instruction do slowly); 0 where a code point has none.
+constexpr auto kCp932EncodeSpread = [] {
+  std::array<std::array<std::uint16_t, 64>, kCp932EncodeMasks.size()> spread{};
+  for (std::size_t block = 0; block < spread.size(); ++block) {
+    std::size_t next = kCp932EncodeBases[block];
+    for (unsigned bit = 0; bit < 64; ++bit) {
+      if (kCp932EncodeMasks[block] >> bit & 1) spread[block][bit] = kCp932EncodeCodes[next++];
+    }
+  }
+  return spread;
+}();
+
+}  // namespace
+
 int Cp932FromUnicode(char32_t code_point) {
   if (code_point < 0x80) return static_cast<int>(code_point);
   if (code_point >= kFirstHalfWidthKana && code_point <= kLastHalfWidthKana) {
@@ -291,12 +313,9 @@ int Cp932FromUnicode(char32_t code_point) {
     return static_cast<int>((kFirstUserLead + index / 188) << 8 | trail);
   }
   if (code_point > 0xFFFF) return kNoCp932Code;
-  const std::uint16_t block = kCp932EncodeBlocks[code_point >> 6];
-  const std::uint64_t mask = kCp932EncodeMasks[block];
-  const unsigned bit = code_point & 63;
-  if ((mask >> bit & 1) == 0) return kNoCp932Code;
-  const int below = std::popcount(mask & ((std::uint64_t{1} << bit) - 1));
-  return kCp932EncodeCodes[kCp932EncodeBases[block] + static_cast<std::size_t>(below)];
+  const std::uint16_t code =
+      kCp932EncodeSpread[kCp932EncodeBlocks[code_point >> 6]][code_point & 63];
+  return code == 0 ? kNoCp932Code : code;
 }
 
 std::u32string DecodeToUnicode(std::string_view bytes, CharsetId charset) {

@@ -1,5 +1,6 @@
 #include "emoji/emoji_markup.h"
 
+#include <algorithm>
 #include <array>
 #include <atomic>
 #include <cstdint>
@@ -7,7 +8,9 @@
 #include <utility>
 #include <vector>
 
+#include "charset/unicode_text.h"
 #include "common/text.h"
+#include "emoji/carrier_emoji.h"
 #include "emoji/emoji_cache.h"
 #include "jtext/csv_column.h"
 #include "jtext/jis_conversion.h"
@@ -195,13 +198,12 @@ std::string EscapeHtml(std::string_view text) {
 namespace {
 
 // Appends to `html` the markup of the Shift_JIS text `sjis` with the rows of `emoji`, each
-// picture's tag beginning with `tag_start`.
+// picture's tag beginning with `tag_start`; `tags` holds the tag of each row made so far.
 void AppendMarkup(std::string_view sjis, const EmojiTable& emoji, const std::string& tag_start,
-                  std::string& html) {
+                  std::vector<std::string>& tags, std::string& html) {
   const CsvTable& table = emoji.rows;
   const EmojiIndex& index = emoji.index;
   const std::array<ByteKind, 256>& kinds = emoji.kinds;
-  std::vector<std::string> tags(table.RowCount());
   std::size_t i = 0;
   while (i < sjis.size()) {
     // A run of bytes that stand for themselves, and of two-byte characters that are no emoji
@@ -252,19 +254,116 @@ void AppendMarkup(std::string_view sjis, const EmojiTable& emoji, const std::str
   }
 }
 
+// The slot of the table that text with this transfer encoding is looked up in.
+std::size_t TableSlot(std::string_view transfer_encoding) {
+  return EmojiTableName(transfer_encoding) == "EMOJI_8BIT" ? 1 : 0;
+}
+
 }  // namespace
+
+// One conversion's table, read from its file, and the tags made from it so far.
+class EmojiMarkupWriter {
+ public:
+  explicit EmojiMarkupWriter(std::string_view transfer_encoding)
+      : emoji_(split_tables.slots[TableSlot(transfer_encoding)],
+               ReadFileText(ExtractEmojiTable(transfer_encoding))),
+        tag_start_("<img src=\"file://" + EscapeHtml(GetCacheFolder())),
+        tags_((*emoji_).rows.RowCount()) {}
+
+  void Append(std::string_view sjis, std::string& html) {
+    AppendMarkup(sjis, *emoji_, tag_start_, tags_, html);
+  }
+
+ private:
+  const BorrowedTable emoji_;
+  const std::string tag_start_;
+  std::vector<std::string> tags_;
+};
 
 std::string EmojiToHtml(std::string_view text, std::string_view transfer_encoding) {
   // The table file is read at every call; only the work of splitting it is kept.
-  const std::size_t slot = EmojiTableName(transfer_encoding) == "EMOJI_8BIT" ? 1 : 0;
-  const BorrowedTable emoji(split_tables.slots[slot],
-                            ReadFileText(ExtractEmojiTable(transfer_encoding)));
-  const std::string tag_start = "<img src=\"file://" + EscapeHtml(GetCacheFolder());
+  EmojiMarkupWriter writer(transfer_encoding);
   const std::string sjis = ConvertCode(text, jcJIS, jcSJIS);
   // Room for a tag for every fortieth byte or so; room that is never written costs nothing.
   std::string html = platform::LargeText(2 * sjis.size());
-  AppendMarkup(sjis, *emoji, tag_start, html);
+  writer.Append(sjis, html);
   return html;
+}
+
+namespace {
+
+// Shift_JIS text is handed to the table's markup in pieces of about this size.
+constexpr std::size_t kSjisPieceSize = 64 * 1024;
+
+// A private-use character is the carrier's pictograph or nothing a page can show: code page
+// 932 maps some to its user-defined codes, which the carrier's codes overlap.
+bool IsPrivateUse(char32_t c) {
+  return (c >= 0xE000 && c <= 0xF8FF) || c >= 0xF0000;
+}
+
+// The code page 932 code of a character that is no pictograph, or -1: the codes of the 7-bit
+// table's rows (EB40-EEFC, where code page 932 has copies of IBM's characters, which it writes
+// as FAxx-FCxx) are kept for the pictographs.
+int PageCodeOf(char32_t c) {
+  const int code = IsPrivateUse(c) ? -1 : Cp932FromUnicode(c);
+  return code >= 0xEB40 && code <= 0xEEFC ? -1 : code;
+}
+
+// Writes the one or two bytes of a Shift_JIS code at `out` and returns the end.
+char* WriteCode(char* out, unsigned code) {
+  if (code > 0xFF) *out++ = static_cast<char>(code >> 8);
+  *out++ = static_cast<char>(code & 0xFF);
+  return out;
+}
+
+}  // namespace
+
+UnicodeEmojiMarkup::UnicodeEmojiMarkup() : writer_(std::make_unique<EmojiMarkupWriter>("7bit")) {}
+
+UnicodeEmojiMarkup::~UnicodeEmojiMarkup() = default;
+
+void UnicodeEmojiMarkup::Append(std::u32string_view text, std::string& html) {
+  // The Shift_JIS text of a piece is written through a pointer into room for its longest form,
+  // two bytes a character, and handed to the table's markup whenever it fills up.
+  std::string sjis(kSjisPieceSize + 2, '\0');
+  char* const start = sjis.data();
+  char* out = start;
+  const auto hand_over = [&] {
+    writer_->Append(std::string_view(start, static_cast<std::size_t>(out - start)), html);
+    out = start;
+  };
+  for (const char32_t c : text) {
+    if (c < 0x80) {
+      *out++ = static_cast<char>(c);
+    } else if (const CarrierEmoji* emoji = AuEmojiOfCodePoint(c)) {
+      out = WriteCode(out, JisAsSjis(*emoji));
+    } else if (const int code = PageCodeOf(c); code >= 0) {
+      out = WriteCode(out, static_cast<unsigned>(code));
+    } else {
+      hand_over();
+      html += NumericCharacterReference(c);
+      continue;
+    }
+    if (static_cast<std::size_t>(out - start) >= kSjisPieceSize) hand_over();
+  }
+  hand_over();
+}
+
+std::string UnicodeEmojiToHtml(std::u32string_view text) {
+  UnicodeEmojiMarkup markup;
+  std::string html;
+  html.reserve(2 * text.size());
+  markup.Append(text, html);
+  return html;
+}
+
+std::string NumericCharacterReference(char32_t c) {
+  static constexpr char kDigits[] = "0123456789ABCDEF";
+  std::string hex;
+  for (auto value = static_cast<std::uint32_t>(c); hex.empty() || value != 0; value >>= 4) {
+    hex.insert(hex.begin(), kDigits[value & 0xF]);
+  }
+  return "&#x" + hex + ";";
 }
 
 }  // namespace pictolumen

@@ -2,6 +2,7 @@
 // from the image cache folder and everything else is shown as text.
 #pragma once
 
+#include <memory>
 #include <string>
 #include <string_view>
 
@@ -26,5 +27,34 @@ std::string EscapeHtml(std::string_view text);
 // EmojiToHtml("\x1b$Bu:\x1b(B<b>", "7bit") ==
 //   "<img src=\"file:///tmp/_AE.tmp/1.gif\" alt=\"\x81\x49\">&lt;b&gt;"   (natively)
 std::string EmojiToHtml(std::string_view text, std::string_view transfer_encoding);
+
+class EmojiMarkupWriter;
+
+// The markup of Unicode text for the Shift_JIS page, made piece by piece: au's pictographs (see
+// AuEmojiOfCodePoint) become the pictures of the 7-bit table as in EmojiToHtml, characters that
+// code page 932 holds are written in it and escaped as EscapeHtml does, and every other
+// character, private-use ones among them, becomes a numeric character reference. The table is
+// read once, when the markup is made. Raises like EmojiToHtml.
+class UnicodeEmojiMarkup {
+ public:
+  UnicodeEmojiMarkup();
+  ~UnicodeEmojiMarkup();
+  UnicodeEmojiMarkup(const UnicodeEmojiMarkup&) = delete;
+  UnicodeEmojiMarkup& operator=(const UnicodeEmojiMarkup&) = delete;
+
+  // Appends the markup of `text` to `html`; a text cut into pieces anywhere gives the markup of
+  // the whole.
+  void Append(std::u32string_view text, std::string& html);
+
+ private:
+  std::unique_ptr<EmojiMarkupWriter> writer_;
+};
+
+// The markup of the whole of `text`, as UnicodeEmojiMarkup makes it.
+// UnicodeEmojiToHtml(U"\u3042<\U0001F600") == "\x82\xA0&lt;&#x1F600;"
+std::string UnicodeEmojiToHtml(std::u32string_view text);
+
+// The hexadecimal character reference of `c`.  NumericCharacterReference(0x1F600) == "&#x1F600;"
+std::string NumericCharacterReference(char32_t c);
 
 }  // namespace pictolumen

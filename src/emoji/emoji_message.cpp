@@ -4,35 +4,53 @@
 #include <string>
 #include <utility>
 
-#include "charset/charset_names.h"
+#include "charset/text_utils.h"
+#include "common/text.h"
+#include "emoji/japanese_header.h"
 
 namespace pictolumen {
-bool TMimeMessEmoji::IsFromCarrier() const {
-  return Header->From.find(std::string("@") + kCarrierMailDomain) != std::string::npos;
+
+std::string MailDomainOf(std::string_view mailbox) {
+  const std::string address = EmailAddressOf(mailbox);
+  // An address without angle brackets may be followed by a comment: "t@x (Taro)".
+  const std::string word = address.substr(0, address.find_first_of(" \t("));
+  const std::size_t at = word.rfind('@');
+  return at == std::string::npos ? std::string() : word.substr(at + 1);
 }
 
-TMimePart* TMimeMessEmoji::AddPlainTextPart(std::string_view text, TMimePart* parent) {
-  return AddTextPart(LinesOf(std::string(text)), parent, "plain", "Message text");
+TMimeMessEmoji::TMimeMessEmoji() : TMimeMess(&CreateMessHeader<TJapaneseMessHeader>) {}
+
+bool TMimeMessEmoji::IsFromCarrier() const {
+  const std::string domain = MailDomainOf(Header->From);
+  return std::any_of(
+      kCarrierMailDomains.begin(), kCarrierMailDomains.end(),
+      [&domain](std::string_view carrier) { return CompareIgnoringCase(domain, carrier) == 0; });
+}
+
+TMimePart* TMimeMessEmoji::AddPlainTextPart(std::string_view text, TMimePart* parent,
+                                            CharsetId charset) {
+  return AddTextPart(LinesOf(std::string(text)), parent, "plain", "Message text", charset);
 }
 
 TMimePart* TMimeMessEmoji::AddHtmlTextPart(std::string_view text, TMimePart* parent) {
-  return AddTextPart(LinesOf(std::string(text)), parent, "html", "HTML text");
+  return AddTextPart(LinesOf(std::string(text)), parent, "html", "HTML text", csSHIFT_JIS);
 }
 
-TMimePart* TMimeMessEmoji::AddPlainTextPartText(std::string text, TMimePart* parent) {
-  return AddTextPart(std::move(text), parent, "plain", "Message text", kWhenWritten);
+TMimePart* TMimeMessEmoji::AddPlainTextPartText(std::string text, TMimePart* parent,
+                                                CharsetId charset) {
+  return AddTextPart(std::move(text), parent, "plain", "Message text", charset, kWhenWritten);
 }
 
 TMimePart* TMimeMessEmoji::AddHtmlTextPartText(std::string text, TMimePart* parent) {
-  return AddTextPart(std::move(text), parent, "html", "HTML text", kWhenWritten);
+  return AddTextPart(std::move(text), parent, "html", "HTML text", csSHIFT_JIS, kWhenWritten);
 }
 
 TMimePart* TMimeMessEmoji::AddPlainTextPartLines(const StringList& lines, TMimePart* parent) {
-  return AddTextPart(lines.Text(), parent, "plain", "Message text");
+  return AddTextPart(lines.Text(), parent, "plain", "Message text", csISO_2022_JP);
 }
 
 TMimePart* TMimeMessEmoji::AddHtmlTextPartLines(const StringList& lines, TMimePart* parent) {
-  return AddTextPart(lines.Text(), parent, "html", "HTML text");
+  return AddTextPart(lines.Text(), parent, "html", "HTML text", csSHIFT_JIS);
 }
 
 std::string TMimeMessEmoji::LinesOf(std::string text) {
@@ -42,14 +60,16 @@ std::string TMimeMessEmoji::LinesOf(std::string text) {
 
 TMimePart* TMimeMessEmoji::AddTextPart(std::string lines_text, TMimePart* parent,
                                        std::string_view subtype, std::string_view description,
-                                       BodyEncoding encoding) {
+                                       CharsetId charset, BodyEncoding encoding) {
   TMimePart* part = NewPart(parent);
   part->DecodedData.Assign(std::move(lines_text));
   part->SetPrimaryType("text");
   part->SubType = subtype;
   part->Description = description;
   part->Disposition = "inline";
-  part->CharsetCode = csISO_2022_JP;
+  // The content is held in the set it is labelled with, so it is written byte for byte.
+  part->CharsetCode = charset;
+  part->TargetCharset = charset;
   part->EncodingKind = ekQuotedPrintable;
   if (encoding == kWhenWritten) {
     part->EncodeBodyWhenWritten();

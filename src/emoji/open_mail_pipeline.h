@@ -21,11 +21,10 @@ struct OpenMailHost {
 
 // Runs the pipeline once. Returns without calling the host when the display is switched off
 // ("chbIsEnable_Checked" other than "-1") and without SetSource when the sender is not the
-// carrier's. The page is made from the mail's text and subject as the mail carries them (7-bit
-// JIS, or Shift_JIS for a Shift_JIS mail), so that the carrier's emoji, which no converter
-// library knows, survive one; the plain alternative is the body as the mail engine decodes it.
-// An error of any step propagates; SetSource is then never called, so the host is never handed
-// a partial source.
+// carrier's. The page shows the mail's own text (ReadMainText of FindMainTextPart) and its
+// subject with the carrier's pictographs as pictures; the plain alternative carries the text in
+// the set the mail brought it in. An error of any step propagates; SetSource is then never
+// called, so the host is never handed a partial source.
 void RunOpenMailPipeline(const OpenMailHost& host);
 
 // The whole content of `stream`, read from position 0; the position is left at the end.

@@ -3,7 +3,6 @@
 #include <utility>
 
 #include "common/text.h"
-#include "emoji/emoji_markup.h"
 #include "jtext/path_helpers.h"
 #include "platform/platform.h"
 #include "settings/config_model.h"
@@ -75,8 +74,7 @@ std::string ToForwardSlashes(std::string_view text) {
   return output;
 }
 
-std::string BuildHtmlPage(std::string html_body, std::string_view subject,
-                          std::string_view transfer_encoding) {
+std::string BuildHtmlPage(std::string html_body, std::string_view subject_html) {
   const std::string folder = GetSkinFolder();
   std::string skin = ReadIniString(SettingsFilePath(), kSettingsSection, kSkinKey, kDefaultSkin);
   if (!platform::FileExists(folder + skin + kSkinExtension)) skin = kDefaultSkin;
@@ -85,7 +83,7 @@ std::string BuildHtmlPage(std::string html_body, std::string_view subject,
   const std::string slash_folder = ToForwardSlashes(folder);
   page = ReplaceAll(page, "<img src=\"", "<img src=\"" + slash_folder);
   page = ReplaceAll(page, " background=\"", " background=\"" + slash_folder);
-  return FillPlaceholders(page, std::move(html_body), EmojiToHtml(subject, transfer_encoding));
+  return FillPlaceholders(page, std::move(html_body), subject_html);
 }
 
 }  // namespace pictolumen

@@ -7,6 +7,7 @@
 
 #include "common/errors.h"
 #include "common/text.h"
+#include "emoji/emoji_markup.h"
 #include "emoji_test_support.h"
 #include "jtext/path_helpers.h"
 #include "platform/platform.h"
@@ -61,33 +62,32 @@ TEST_F(SkinPageTest, LivesBesideThePlugIn) {
 TEST_F(SkinPageTest, UsesTheSelectedSkinOrSimple) {
   WriteSkin("Simple", "S[{Subject}]({Body})");
   WriteSkin("Blue", "B[{Subject}]({Body})");
-  EXPECT_EQ(BuildHtmlPage("body", "subject", "7bit"), "S[subject](body)");  // no settings file
+  EXPECT_EQ(BuildHtmlPage("body", "subject"), "S[subject](body)");  // no settings file
   SelectSkin("Blue");
-  EXPECT_EQ(BuildHtmlPage("body", "subject", "7bit"), "B[subject](body)");
+  EXPECT_EQ(BuildHtmlPage("body", "subject"), "B[subject](body)");
   SelectSkin("blue.html");
-  EXPECT_EQ(BuildHtmlPage("body", "subject", "7bit"), "S[subject](body)");
+  EXPECT_EQ(BuildHtmlPage("body", "subject"), "S[subject](body)");
   SelectSkin("Gone");
-  EXPECT_EQ(BuildHtmlPage("body", "subject", "7bit"), "S[subject](body)");
+  EXPECT_EQ(BuildHtmlPage("body", "subject"), "S[subject](body)");
   EXPECT_EQ(ReadIniString(SettingsFilePath(), kSettingsSection, kSkinKey, ""), "Gone");
 
   std::filesystem::remove(GetSkinFolder() + "Simple.html");
-  EXPECT_THROW(BuildHtmlPage("body", "subject", "7bit"), IoError);
+  EXPECT_THROW(BuildHtmlPage("body", "subject"), IoError);
 }
 
 TEST_F(SkinPageTest, FillsThePlaceholders) {
   WriteSkin("Simple", "<h1>{Subject}</h1>{Body}<hr>{Body}{subject}");
-  // The subject is converted like the body: JIS emoji become pictures, markup becomes text.
-  EXPECT_EQ(BuildHtmlPage("text", "\x1b$Bu:\x1b(B<b>{Body}", "7bit"),
-            "<h1>" + Tag("1", "\x81\x49") + "&lt;b&gt;{Body}</h1>text<hr>text{subject}");
-  // A placeholder in the mail's own text is text: it is not filled, so a mail cannot multiply
-  // the page by repeating it.
-  EXPECT_EQ(BuildHtmlPage("see {Subject}", "\xf6\x59", "8BIT"),
-            "<h1>" + Tag("1", "\x81\x49") + "</h1>see {Subject}<hr>see {Subject}{subject}");
+  // The subject is markup already; a placeholder in it, or in the mail's own text, is text: it
+  // is not filled, so a mail cannot multiply the page by repeating it.
+  EXPECT_EQ(BuildHtmlPage("text", "<i>s</i>{Body}"),
+            "<h1><i>s</i>{Body}</h1>text<hr>text{subject}");
+  EXPECT_EQ(BuildHtmlPage("see {Subject}", "s"),
+            "<h1>s</h1>see {Subject}<hr>see {Subject}{subject}");
   // One body, which the page is made around, with subjects before and after it.
   WriteSkin("Simple", "{Subject}<p>{Body}</p>{Subject}|{Subject}");
-  EXPECT_EQ(BuildHtmlPage("see {Subject}", "s", "7bit"), "s<p>see {Subject}</p>s|s");
+  EXPECT_EQ(BuildHtmlPage("see {Subject}", "s"), "s<p>see {Subject}</p>s|s");
   WriteSkin("Simple", "no placeholders");
-  EXPECT_EQ(BuildHtmlPage("text", "subject", "7bit"), "no placeholders");
+  EXPECT_EQ(BuildHtmlPage("text", "subject"), "no placeholders");
 }
 
 TEST_F(SkinPageTest, PointsTheSkinsOwnImagesIntoTheSkinFolder) {
@@ -95,7 +95,7 @@ TEST_F(SkinPageTest, PointsTheSkinsOwnImagesIntoTheSkinFolder) {
   WriteSkin("Simple",
             "<img src=\"a.gif\"><td background=\"b.gif\"><img src=\"http://x/c.gif\">"
             "<IMG SRC=\"d.gif\"><img src='e.gif'><td\nbackground=\"f.gif\">{Body}");
-  EXPECT_EQ(BuildHtmlPage("<img src=\"file://x.gif\">", "", "7bit"),
+  EXPECT_EQ(BuildHtmlPage("<img src=\"file://x.gif\">", ""),
             "<img src=\"" + folder + "a.gif\"><td background=\"" + folder + "b.gif\"><img src=\"" +
                 folder +
                 "http://x/c.gif\"><IMG SRC=\"d.gif\"><img src='e.gif'><td\nbackground=\"f.gif\">"
@@ -123,7 +123,7 @@ TEST_F(SkinPageTest, InstalledSkinsAreSafeShiftJisPages) {
 
     WriteSkin(name, source);
     SelectSkin(name);
-    const std::string page = BuildHtmlPage("line 1\r\nline 2", "\xeb\x59<i>", "7bit");
+    const std::string page = BuildHtmlPage("line 1\r\nline 2", EmojiToHtml("\xeb\x59<i>", "7bit"));
     EXPECT_NE(page.find("<h1>" + Tag("1", "\x81\x49") + "&lt;i&gt;</h1>"), std::string::npos);
     EXPECT_NE(page.find(">line 1\r\nline 2<"), std::string::npos);
     EXPECT_EQ(page.find("{Body}"), std::string::npos);

@@ -34,6 +34,7 @@ import time
 
 sys.path.insert(0, str(pathlib.Path(__file__).resolve().parent))
 import hostile_corpus  # noqa: E402
+from jis_text import jis_to_sjis  # noqa: E402
 
 MIB = 1024 * 1024
 FIXED_ALLOWANCE = 32 * MIB
@@ -134,19 +135,41 @@ def lines_of(data):
 ENCODED_WORD = re.compile(rb"(=\?[^?]*\?[BbQq]\?[^?]*\?=)")
 
 
-def decoded_header_bytes(value):
-    """The bytes of a header value with its encoded words decoded, blanks between two words
-    dropped (what email.header does, in linear time for values of many megabytes)."""
+def subject_text(value, emoji):
+    """A header value as a reader shows it, each of the carrier's emoji as "<N>": encoded words
+    decoded by the set they name (JIS by the row arithmetic, so that the carrier's codes stay),
+    blanks between two words dropped (as email.header does, in linear time for values of many
+    megabytes)."""
     pieces = ENCODED_WORD.split(value.replace(b"\r\n", b"").strip(b" \t"))
     out = []
     for n, piece in enumerate(pieces):
         if n % 2:
-            _, _, kind, text, _ = piece.split(b"?")
-            out.append(binascii.a2b_qp(text, header=True) if kind in b"Qq"
-                       else base64.b64decode(text))
+            _, charset, kind, text, _ = piece.split(b"?")
+            data = (binascii.a2b_qp(text, header=True) if kind in b"Qq"
+                    else base64.b64decode(text))
+            if charset.lower() == b"utf-8":
+                out.append("".join(emoji.get(c, c) for c in data.decode("utf-8", "replace")))
+            else:
+                out.append(sjis_text(jis_to_sjis(data), emoji))
         elif not (piece.strip(b" \t") == b"" and 0 < n < len(pieces) - 1):
-            out.append(piece)
-    return b"".join(out)
+            out.append(piece.decode("ascii"))
+    return "".join(out)
+
+
+def sjis_text(sjis, emoji):
+    """Shift_JIS text as a reader shows it, each of the carrier's codes (of either table) as
+    "<N>", every byte that forms no character as U+FFFD."""
+    out, i = [], 0
+    while i < len(sjis):
+        pair = sjis[i:i + 2]
+        if pair in emoji:
+            out.append(emoji[pair])
+            i += 2
+            continue
+        width = 2 if (0x81 <= sjis[i] <= 0x9F or 0xE0 <= sjis[i] <= 0xFC) and len(pair) == 2 else 1
+        out.append(sjis[i:i + width].decode("cp932", "replace"))
+        i += width
+    return "".join(out)
 
 
 def raw_header(raw, name):
@@ -167,7 +190,7 @@ def last_sub_part(raw, boundary):
     return raw[start + len(opening):end + 2]
 
 
-def check_rewrite(case, raw, install, emoji_names):
+def check_rewrite(case, raw, install, emoji_names, emoji_codes):
     head = email.parser.BytesHeaderParser(policy=email.policy.compat32).parsebytes(raw)
     boundary = head.get_param("boundary")
     expect(head.get_content_type() == "multipart/mixed" or case.frame_last,
@@ -211,8 +234,9 @@ def check_rewrite(case, raw, install, emoji_names):
         expect(alt == emoji_names[int(number)], f"alt text of {number}")
 
     if case.subject is not None:
-        got = decoded_header_bytes(raw_header(raw, b"Subject"))
-        expect(got == case.subject, f"subject {got[:60]!r}... != {case.subject[:60]!r}...")
+        got = subject_text(raw_header(raw, b"Subject"), emoji_codes)
+        wanted = sjis_text(case.subject, emoji_codes)
+        expect(got == wanted, f"subject {got[:60]!r}... != {wanted[:60]!r}...")
     expect(email.utils.parsedate_to_datetime(head["Date"]) is not None, "date")
 
     if case.kept_lines:
@@ -233,6 +257,18 @@ def emoji_names(data_path):
     return names
 
 
+def emoji_codes(data_path):
+    """The carrier's emoji by each of their codes: JIS as Shift_JIS, Shift_JIS, private-use."""
+    codes = {}
+    for line in pathlib.Path(data_path).read_text(encoding="utf-8").splitlines():
+        if line and not line.startswith("#") and not line.startswith("number"):
+            fields = line.split("\t")
+            mark = f"<{fields[0]}>"
+            codes[bytes.fromhex(fields[3])] = codes[bytes.fromhex(fields[4])] = mark
+            codes[chr(int(fields[7], 16))] = codes[chr(int(fields[8], 16))] = mark
+    return codes
+
+
 def main():
     parser = argparse.ArgumentParser()
     for name in ("--host", "--plugin", "--skins", "--data"):
@@ -251,6 +287,7 @@ def main():
     if args.cases == "large":
         cases = [c for c in cases if c.large or c.name == "empty_source"]
     names = emoji_names(args.data)
+    codes = emoji_codes(args.data)
     install = Installation(args)
     failures, rows = [], []
     try:
@@ -273,7 +310,7 @@ def main():
                     expect(run.stderr == "", f"host wrote to its error output: {run.stderr}")
                 if case.outcome == "rewritten":
                     expect(run.output is not None, "no new source")
-                    check_rewrite(case, run.output, install, names)
+                    check_rewrite(case, run.output, install, names, codes)
                 else:
                     expect(run.output is None, "the host was handed a source")
                 if check_memory:

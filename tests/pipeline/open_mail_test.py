@@ -10,7 +10,9 @@ settings file beside it starts absent; natively the image cache goes to a tempor
 With --converter the caller has put a converter library "iconv.dll" on the library path, and
 only the samples' conversion is checked, as far as it does not depend on that library."""
 import argparse
+import base64
 import email
+import email.message
 import email.header
 import email.policy
 import os
@@ -136,7 +138,9 @@ EMOJI_TREE = ("multipart/mixed", [("multipart/related", [("multipart/alternative
                                                            ["text/plain", "text/html"])])])
 
 
-class OpenMail(unittest.TestCase):
+class HostCase(unittest.TestCase):
+    """Runs each test against a fresh installation; the checks shared by the tests."""
+
     @classmethod
     def setUpClass(cls):
         cls.by_jis, cls.by_sjis, cls.names = load_emoji_table()
@@ -162,11 +166,14 @@ class OpenMail(unittest.TestCase):
         """The plain and HTML parts of a rewritten single-part mail."""
         return message.get_payload()[0].get_payload()[0].get_payload()
 
-    def check_text_parts(self, plain, html):
+    def check_text_parts(self, plain, html, plain_charset="iso-2022-jp"):
         self.assertEqual(plain["Content-Description"], "Message text")
         self.assertEqual(html["Content-Description"], "HTML text")
+        # Each part is labelled with the set its bytes are in: the page is Shift_JIS, as its
+        # skin says; the plain text is in the set the mail brought it in.
+        self.assertEqual(plain.get_content_charset(), plain_charset)
+        self.assertEqual(html.get_content_charset(), "shift_jis")
         for part in (plain, html):
-            self.assertEqual(part.get_content_charset(), "iso-2022-jp")
             self.assertEqual(part["Content-Transfer-Encoding"].strip().lower(), "quoted-printable")
 
     def check_pictures(self, page, expected_numbers):
@@ -187,28 +194,29 @@ class OpenMail(unittest.TestCase):
         message = self.convert(sample)
         self.assertEqual(tree(message), EMOJI_TREE)
         plain, html = self.alternatives(message)
-        self.check_text_parts(plain, html)
+        charset = re.search(rb"charset=\"?([\w-]+)", raw_header(raw, b"Content-Type"))[1]
+        self.check_text_parts(plain, html, charset.decode().lower())
         body = original_body(raw)
         subject = jis_to_sjis(decoded_header_bytes(raw_header(raw, b"Subject"))).strip()
         page = html.get_payload(decode=True)
-        if ARGS.converter:
-            # The library writes both parts as real ISO-2022-JP, without the carrier's codes,
-            # which it does not know.
-            plain.get_payload(decode=True).decode("iso2022_jp")
-            page = page.decode("iso2022_jp").encode("cp932")
-        else:
-            # A reader of MIME gives the line break before a boundary line to the boundary, so
-            # the part's last line break is not part of what it reads.
-            self.assertEqual(plain.get_payload(decode=True).replace(b"\r\n", b"\n"),
-                             body[:-1] if body.endswith(b"\n") else body)
-            self.assertEqual(decoded_header_bytes(message["Subject"].encode("ascii")).strip(),
-                             subject)
+        # A reader of MIME gives the line break before a boundary line to the boundary, so the
+        # part's last line break is not part of what it reads. With a converter library present
+        # too, the plain text keeps the carrier's codes, which no such library knows.
+        self.assertEqual(plain.get_payload(decode=True).replace(b"\r\n", b"\n"),
+                         body[:-1] if body.endswith(b"\n") else body)
+        # The subject is written in ISO-2022-JP, whatever the mail wrote it in.
+        self.assertIn(b"=?ISO-2022-JP?B?", message["Subject"].encode("ascii"))
+        self.assertEqual(jis_to_sjis(decoded_header_bytes(message["Subject"].encode("ascii"))),
+                         subject)
         eight_bit = b"8bit" in raw_header(raw, b"Content-Transfer-Encoding").lower()
         table = self.by_sjis if eight_bit else self.by_sjis_mail
         self.check_pictures(page, self.expected_numbers(subject, jis_to_sjis(body), table))
         self.assertIn(b"3&lt;5 &amp; &quot;quote&quot;", page)
         self.assertNotIn(b'3<5 & "quote"', page)
         return page
+
+class OpenMail(HostCase):
+    """The sample mails."""
 
     def test_jis_single_part(self):
         self.check_single_part_sample("au-jis-single.eml")
@@ -233,7 +241,13 @@ class OpenMail(unittest.TestCase):
         self.assertEqual(parts[1].get_payload(decode=True)[:2], b"\xff\xd8")
         plain, html = parts[2].get_payload()[0].get_payload()[0].get_payload()
         self.check_text_parts(plain, html)
-        self.assertEqual(plain.get_payload(decode=True).strip(), b"")
+        # The page and the plain alternative show the mail's text part, its emoji as pictures.
+        text = parts[0].get_payload(decode=True)
+        self.assertEqual(plain.get_payload(decode=True).strip(), text.strip())
+        self.check_pictures(html.get_payload(decode=True),
+                            emoji_in_sjis(jis_to_sjis(text), self.by_sjis_mail) +
+                            emoji_in_sjis(jis_to_sjis(decoded_header_bytes(
+                                message["Subject"].encode("ascii"))), self.by_sjis_mail))
 
     def test_a_mail_opened_again_and_again_in_one_host_is_rewritten_alike(self):
         # open --time opens the mail several times in one process, as a user who opens it again
@@ -303,6 +317,130 @@ class OpenMail(unittest.TestCase):
         self.install.settings(SkinList_Seletced="NoSuchSkin")
         page = self.page_of(self.convert("au-jis-single.eml"))
         self.assertTrue(page.startswith(self.skin_prefix("Simple").split(b"<img src=\"")[0]))
+
+
+# ---- Every kind of au mail, made here with Python's email package ------------------------------
+
+def pua(number):
+    """The private-use code point of emoji `number` in au's Unicode mail."""
+    for line in pathlib.Path(ARGS.data).read_text(encoding="utf-8").splitlines():
+        fields = line.split("\t")
+        if fields[0] == str(number):
+            return chr(int(fields[7], 16))
+    raise KeyError(number)
+
+
+def au_mail(body_part, sender="taro@ezweb.ne.jp", subject="=?UTF-8?B?5LqI5a6a?="):
+    """The source of a mail from `sender` around `body_part` (an email.message.Message)."""
+    head = (f"From: Taro <{sender}>\r\nTo: hanako@example.com\r\nSubject: {subject}\r\n"
+            "Date: Tue, 08 Dec 2026 18:03:10 +0900\r\nMIME-Version: 1.0\r\n")
+    return head.encode("ascii") + body_part.as_bytes(policy=email.policy.SMTP)
+
+
+def text_part(text, subtype="plain", charset="utf-8", encoding="base64"):
+    part = email.message.Message()
+    part.set_type(f"text/{subtype}")
+    part.set_param("charset", charset)
+    data = text if isinstance(text, bytes) else text.encode(charset)
+    part["Content-Transfer-Encoding"] = encoding
+    part.set_payload(base64.encodebytes(data).decode("ascii") if encoding == "base64" else
+                     data.decode("ascii"))
+    return part
+
+
+def multipart(subtype, *parts):
+    whole = email.message.Message()
+    whole.set_type(f"multipart/{subtype}")
+    for part in parts:
+        whole.attach(part)
+    return whole
+
+
+def attachment(name, data=b"%PDF-1.4 not much"):
+    part = text_part(data, charset="x")
+    part.set_type("application/octet-stream")
+    del part["Content-Type"]
+    part["Content-Type"] = f'application/octet-stream; name="{name}"'
+    part["Content-Disposition"] = f'attachment; filename="{name}"'
+    return part
+
+
+class AuMailKinds(HostCase):
+    """Photo, decorated, attachment-only and Unicode mail from au handsets and smartphones."""
+
+    def open_mail(self, source):
+        path = self.install.root / "mail.eml"
+        path.write_bytes(source)
+        status, rewritten = self.install.open(path)
+        self.assertEqual(status, "rewritten")
+        message = email.message_from_bytes(rewritten, policy=email.policy.compat32)
+        frame = message if tree(message) == EMOJI_TREE else message.get_payload()[-1]
+        self.assertEqual(tree(frame), EMOJI_TREE)
+        plain, html = self.alternatives(frame)
+        return message, plain, html
+
+    def test_utf8_mail_with_private_use_emoji_and_characters_beyond_code_page_932(self):
+        text = f"iPhoneから送信{pua(1)}○◎\r\n😀 <b>&</b> {pua(44)}{pua(1)}\r\n"
+        message, plain, html = self.open_mail(au_mail(
+            text_part(text), sender="taro@EZweb.ne.jp",
+            subject="=?UTF-8?B?" + base64.b64encode(f"予定{pua(44)}".encode()).decode() + "?="))
+        self.check_text_parts(plain, html, "utf-8")
+        self.assertEqual(plain.get_payload(decode=True).decode("utf-8"), text.rstrip("\r\n"))
+        page = html.get_payload(decode=True)
+        self.check_pictures(page, [44, 1, 44, 1] * 1)  # subject once, body three
+        shown = page.decode("cp932")
+        self.assertIn("iPhoneから送信", shown)
+        self.assertIn("○◎", shown)
+        self.assertIn("&#x1F600; &lt;b&gt;&amp;&lt;/b&gt;", shown)
+        self.assertNotIn("_", re.sub(r"<[^>]*>", "", shown.split("<body")[-1]))
+        # The subject is ISO-2022-JP, its pictograph in the carrier's JIS code.
+        self.assertEqual(jis_to_sjis(decoded_header_bytes(message["Subject"].encode("ascii"))),
+                         "予定".encode("cp932") + self.sjis_mail_code(44))
+
+    def sjis_mail_code(self, number):
+        return next(code for code, n in self.by_sjis_mail.items() if n == number)
+
+    def test_decorated_mail_shows_its_html_text_when_it_has_no_plain_part(self):
+        html_text = ("<html><head><title>t</title><script>alert(1)</script></head><body>"
+                     "<div>一行目&amp;<br>二行目</div><p>&#x1F600;</p></body></html>").encode("cp932")
+        html_text = html_text.replace(b"&amp;", b"&amp;" + bytes.fromhex("F659"))
+        source = au_mail(multipart("related", text_part(html_text, "html", "shift_jis"),
+                                   attachment("deco.gif")), sender="hanako@au.com")
+        _, plain, html = self.open_mail(source)
+        self.check_text_parts(plain, html, "utf-8")
+        self.assertEqual(plain.get_payload(decode=True).decode("utf-8"),
+                         f"一行目&{pua(1)}\r\n二行目\r\n\r\n😀")
+        page = html.get_payload(decode=True)
+        self.check_pictures(page, [1])
+        self.assertIn("一行目&amp;".encode("cp932"), page)
+        self.assertIn(b"&#x1F600;", page)
+        self.assertNotIn(b"alert", page)
+
+    def test_photo_and_alternative_mail_show_their_plain_text(self):
+        jis = "写真です".encode("iso2022_jp")[:-3] + b"u:" + b"\x1b(B"
+        for body in (multipart("mixed", text_part(jis, charset="iso-2022-jp", encoding="7bit"),
+                               attachment("photo.jpg", b"\xff\xd8\xff")),
+                     multipart("alternative",
+                               text_part(jis, charset="iso-2022-jp", encoding="7bit"),
+                               text_part("<p>html</p>", "html"))):
+            with self.subTest(body=body.get_content_type()):
+                _, plain, html = self.open_mail(au_mail(body))
+                self.check_text_parts(plain, html, "iso-2022-jp")
+                self.assertEqual(plain.get_payload(decode=True).strip(), jis)
+                self.check_pictures(html.get_payload(decode=True), [1])
+                self.assertIn("写真です".encode("cp932"), html.get_payload(decode=True))
+
+    def test_attachment_only_mail_gets_an_empty_page(self):
+        _, plain, html = self.open_mail(au_mail(multipart("mixed", attachment("a.pdf"))))
+        self.assertEqual(plain.get_payload(decode=True).strip(), b"")
+        self.check_pictures(html.get_payload(decode=True), [])
+
+    def test_display_name_does_not_make_a_carrier_sender(self):
+        source = au_mail(text_part("x"), sender="a@example.com").replace(
+            b"From: Taro", b"From: taro@ezweb.ne.jp")
+        path = self.install.root / "mail.eml"
+        path.write_bytes(source)
+        self.assertEqual(self.install.open(path), ("unchanged", None))
 
 
 if __name__ == "__main__":
