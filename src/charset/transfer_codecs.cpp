@@ -209,13 +209,29 @@ std::string DecodeSextetsByAlphabet(std::string_view text, std::string_view alph
 }
 
 std::string DecodeSextetsByTable(std::string_view text, const InverseTable& table) {
+  std::array<std::uint8_t, 256> value_of;
+  value_of.fill(64);
+  for (unsigned byte = 0x21; byte <= 0x7F; ++byte) value_of[byte] = table[byte - 0x21];
   std::string out(text.size(), '\0');
   std::size_t length = 0;
   std::uint32_t accumulator = 0;
   int missing = 4;
-  for (const char c : text) {
-    const auto byte = static_cast<unsigned char>(c);
-    const unsigned value = byte >= 0x21 && byte <= 0x7F ? table[byte - 0x21] : 64u;
+  const auto* bytes = reinterpret_cast<const unsigned char*>(text.data());
+  std::size_t i = 0;
+  while (i < text.size()) {
+    // Four characters of the alphabet in a row, the common case, give three bytes at once.
+    if (missing == 4 && i + 4 <= text.size()) {
+      const unsigned a = value_of[bytes[i]], b = value_of[bytes[i + 1]],
+                     c = value_of[bytes[i + 2]], d = value_of[bytes[i + 3]];
+      if ((a | b | c | d) < 64) {
+        out[length++] = static_cast<char>(a << 2 | b >> 4);
+        out[length++] = static_cast<char>((b & 0xF) << 4 | c >> 2);
+        out[length++] = static_cast<char>((c & 0x3) << 6 | d);
+        i += 4;
+        continue;
+      }
+    }
+    const unsigned value = value_of[bytes[i++]];
     if (value > 63) continue;
     accumulator = (accumulator << 6) | value;
     if (--missing == 0) {

@@ -65,6 +65,16 @@ void DecodeUtf8(std::string_view bytes, std::u32string& out) {
       *o++ = static_cast<char32_t>(lead);
       continue;
     }
+    // Most characters of Japanese text take three bytes, after a lead byte that puts no limit
+    // on the next: they are read at once.
+    if (lead >= 0xE1 && lead <= 0xEF && lead != 0xED && i + 1 < bytes.size()) {
+      const unsigned second = ByteAt(bytes, i), third = ByteAt(bytes, i + 1);
+      if ((second & 0xC0) == 0x80 && (third & 0xC0) == 0x80) {
+        *o++ = (lead & 0x0F) << 12 | (second & 0x3F) << 6 | (third & 0x3F);
+        i += 2;
+        continue;
+      }
+    }
     // The bytes still needed, the payload so far, and the range the next byte must lie in:
     // narrower after E0 (no overlong form), ED (no surrogate), F0 (overlong) and F4 (above
     // U+10FFFF), 80-BF otherwise.
