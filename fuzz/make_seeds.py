@@ -104,9 +104,21 @@ write("ini_text_fuzzer", "settings",
       b"[Other]\r\nchbIsEnable_Checked=1\r\n")
 write("ini_text_fuzzer", "new-section", b"S\\;k\\;K2\\;  v \\;[T]\nk=1\n\n[s]\r\nk2=2")
 
-# The whole pipeline: the samples as the host hands them over.
+# The whole pipeline: the samples as the host hands them over, and mail whose text is found in a
+# tree of parts, in UTF-8 and in HTML.
 for stem, mail in mails.items():
     write("pipeline_fuzzer", stem, mail)
+SMARTPHONE_HEAD = (b"From: Taro <taro@au.com>\r\nSubject: =?UTF-8?B?5LqI5a6a7pKB?=\r\n"
+                   b"MIME-Version: 1.0\r\n")
+write("pipeline_fuzzer", "utf8-base64", SMARTPHONE_HEAD +
+      b"Content-Type: text/plain; charset=UTF-8\r\nContent-Transfer-Encoding: base64\r\n\r\n" +
+      base64.encodebytes("iPhone\u304b\u3089\ue481\U0001F600<&>\r\n".encode()) + b"\r\n")
+write("pipeline_fuzzer", "decorated", SMARTPHONE_HEAD +
+      b'Content-Type: multipart/related; boundary="r"\r\n\r\n--r\r\n'
+      b'Content-Type: multipart/alternative; boundary="a"\r\n\r\n--a\r\n'
+      b"Content-Type: text/html; charset=Shift_JIS\r\n\r\n<div>\x82\xa0<br>\xf6\x59&amp;</div>\r\n"
+      b"--a--\r\n--r\r\nContent-Type: image/gif; name=\"d.gif\"\r\n"
+      b"Content-Disposition: attachment\r\n\r\nGIF89a\r\n--r--\r\n")
 
 # Table column: a column selector byte, then the file text (the first lines of both tables).
 TABLES = ROOT.parent / "resources" / "emoji"
