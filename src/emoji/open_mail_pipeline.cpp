@@ -16,14 +16,14 @@
 namespace pictolumen {
 namespace {
 
-// A multipart root whose type line names no boundary was cut into parts at every line that
-// begins with "--"; written back that way, with no boundary in its type line, no reader could
-// find the parts again, the new frame included. It gets a boundary of its own, and its type
-// line the boundary parameter.
-void GiveBoundary(TMimePart& root) {
-  if (root.PrimaryKind != pkMultipart || root.SubPartCount() == 0 || !root.Boundary.empty()) {
-    return;
-  }
+// A multipart mail keeps its parts, and the new frame is written among them. The mail chose its
+// own boundary, so its text could hold the boundary's delimiter line (in a body that decodes to
+// one, or after the closing delimiter), which a reader would take for the end of the new frame.
+// The root is given a boundary of the plug-in's own, which no line of the mail can foresee, and
+// its type line the new boundary parameter; one whose type line named no boundary, which was cut
+// into parts at every line that begins with "--", so gets one its reader can find.
+void RenewBoundary(TMimePart& root) {
+  if (root.PrimaryKind != pkMultipart || root.SubPartCount() == 0) return;
   root.Boundary = MakeBoundary();
   // The subtype is kept when it is a plain name; a quote or separator in it would make the new
   // type line unreadable.
@@ -97,12 +97,15 @@ void RunOpenMailPipeline(const OpenMailHost& host) {
   // are written back as they came.
   const bool single_part = root.SubPartCount() == 0;
   MainText text = ReadMainText(FindMainTextPart(root), !single_part);
-  if (single_part) root.Body.clear();
   std::string page = BuildHtmlPage(std::move(text.html_body), subject_html);
 
   // A mail that has a part tree keeps it and gains the new frame as its last sub-part; a
   // single-part mail becomes the frame itself.
-  GiveBoundary(root);
+  RenewBoundary(root);
+  // What followed a multipart's closing delimiter (its body) is no part of the mail; a reader
+  // that took it for one would show it, so it is not written again.
+  root.Body.clear();
+  root.Epilogue.clear();
   TMimePart* mixed = message.AddMultipart("mixed", single_part ? nullptr : &root);
   TMimePart* related = message.AddMultipart("related", mixed);
   TMimePart* alternative = message.AddMultipart("alternative", related);

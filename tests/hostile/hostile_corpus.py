@@ -282,6 +282,28 @@ def multipart_without_boundary_lines(e):
     return [unused, missing]
 
 
+def delimiters_in_text(e):
+    """Mail whose own boundary's delimiter lines stand where no reader may take them: after the
+    closing delimiter (a whole part with a script, or the closing line again), and in a text part
+    whose base64 decodes to them. The new frame must stay the mail's last part, with exactly its
+    two alternatives, and nothing of it become markup."""
+    text = b"text " + JIS_IN + e[2].jis + JIS_OUT + CRLF
+    head = jis_headers(b_word(b"ISO-2022-JP", JIS_IN + e[1].jis + JIS_OUT),
+                       content_type=b'multipart/mixed; boundary="XX"')[:-1]
+    part = b"--XX\r\nContent-Type: text/plain; charset=ISO-2022-JP\r\n\r\n" + text
+    epilogue = b"--XX\r\nContent-Type: text/html\r\n\r\n<script>alert(1)</script>\r\n"
+    hidden = b"--XX\r\n--XX--\r\n" + text
+    encoded = (b"--XX\r\nContent-Type: text/plain; charset=ISO-2022-JP\r\n"
+               b"Content-Transfer-Encoding: base64\r\n\r\n" + base64.encodebytes(hidden))
+    cases = []
+    for name, body, plain in (("epilogue_part", part + b"--XX--\r\n" + epilogue, text),
+                              ("epilogue_closing_again", part + b"--XX--\r\n--XX--\r\n", text),
+                              ("delimiters_in_base64_text", encoded + b"--XX--\r\n", hidden)):
+        cases.append(Case(name, mail(head, body), plain=plain, pictures=[1, 2],
+                          frame_last=True))
+    return cases
+
+
 def skin_placeholders_in_text(e):
     """Mail text that holds the skin's placeholders: shown as written, never filled, so that a
     small mail cannot make a page of many times its size."""
@@ -304,6 +326,7 @@ def build(data_path, small=False):
     cases += impossible_dates(e)
     cases += multipart_without_boundary_lines(e)
     cases.append(skin_placeholders_in_text(e))
+    cases += delimiters_in_text(e)
     if not small:
         cases.append(nested_multiparts(e, 100000))
         cases.append(long_header_line(e, 50000000))

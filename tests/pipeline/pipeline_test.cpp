@@ -156,8 +156,10 @@ TEST_F(PipelineTest, MailWithPartsKeepsThemAndGainsTheFrameLast) {
   ASSERT_TRUE(host.handed.has_value());
   const auto result = Reparse(*host.handed);
   TMimePart& root = *result->MessagePart;
-  EXPECT_EQ(root.Boundary, "b1");
+  // The parts are kept below a boundary of the plug-in's own, which no line of the mail holds.
+  EXPECT_EQ(root.Boundary.find("_Pictolumen_boundary"), 17u);
   ASSERT_EQ(root.SubPartCount(), 3);
+  EXPECT_EQ(root.SubParts[0]->Body.Text(), "hello\r\n");
   EXPECT_EQ(root.SubParts[1]->SubType, "JPEG");
   EXPECT_EQ(root.SubParts[2]->SubType, "MIXED");
 }
