@@ -52,13 +52,13 @@ char32_t UnicodeFromJisPair(unsigned j1, unsigned j2) {
   return UnicodeFromCp932(static_cast<unsigned>(sjis.first) << 8 | sjis.second);
 }
 
-void DecodeUtf8(std::string_view bytes, std::u32string& out) {
+void DecodeUtf8(std::string_view bytes, std::u32string& out, bool text_start = true) {
   // No byte gives more than one code point: the output is sized once and written through a
   // pointer, which a large text needs to be read quickly.
   const std::size_t start = out.size();
   out.resize(start + bytes.size());
   char32_t* o = out.data() + start;
-  std::size_t i = bytes.starts_with("\xEF\xBB\xBF") ? 3 : 0;
+  std::size_t i = text_start && bytes.starts_with("\xEF\xBB\xBF") ? 3 : 0;
   while (i < bytes.size()) {
     const unsigned lead = ByteAt(bytes, i++);
     if (lead < 0x80) {
@@ -383,6 +383,24 @@ std::u32string DecodeToUnicode(std::string_view bytes, CharsetId charset) {
       break;
   }
   return out;
+}
+
+void ForEachUtf8Piece(std::string_view utf8,
+                      const std::function<void(std::u32string_view piece)>& take) {
+  constexpr std::size_t kPieceSize = 256 * 1024;
+  std::u32string piece;
+  for (std::size_t start = 0; start < utf8.size();) {
+    std::size_t end = utf8.size() - start <= kPieceSize ? utf8.size() : start + kPieceSize;
+    // At most three continuation bytes follow a lead byte; a longer run is cut anywhere.
+    for (int back = 0; end < utf8.size() && back < 3 && (ByteAt(utf8, end) & 0xC0) == 0x80;
+         ++back) {
+      --end;
+    }
+    piece.clear();
+    DecodeUtf8(utf8.substr(start, end - start), piece, start == 0);
+    take(piece);
+    start = end;
+  }
 }
 
 void AppendUtf8(std::string& out, char32_t code_point) {

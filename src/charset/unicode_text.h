@@ -4,6 +4,7 @@
 // gives more than one code point per input byte, plus one.
 #pragma once
 
+#include <functional>
 #include <string>
 #include <string_view>
 
@@ -60,6 +61,12 @@ int Cp932FromUnicode(char32_t code_point);
 // DecodeToUnicode("\xE6\x97\xA5\xC0\xAF", csUTF_8) == U"\u65E5\uFFFD\uFFFD"
 // DecodeToUnicode("\x1B$B$\"\x1B(I1\x1B(B!", csISO_2022_JP) == U"\u3042\uFF71!"
 std::u32string DecodeToUnicode(std::string_view bytes, CharsetId charset);
+
+// Calls `take` with the code points of `utf8` (as DecodeToUnicode reads UTF-8) a piece of about
+// 256 KB at a time, each piece cut at a character boundary, so that a long text is never held as
+// a whole in four bytes a character. A byte order mark is dropped at the start only.
+void ForEachUtf8Piece(std::string_view utf8,
+                      const std::function<void(std::u32string_view piece)>& take);
 
 // Appends the UTF-8 form of `code_point`; a surrogate or a value above U+10FFFF is written as
 // U+FFFD. AppendUtf8(out = "a", U'\u00E9') gives "a\xC3\xA9".

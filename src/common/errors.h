@@ -44,4 +44,10 @@ class WriteError : public Error {
   using Error::Error;
 };
 
+// A rewrite would grow beyond what the mail's size allows it to hold; the mail is left as it is.
+class SizeLimitError : public Error {
+ public:
+  using Error::Error;
+};
+
 }  // namespace pictolumen

@@ -50,18 +50,27 @@ std::u32string SjisToUnicode(std::string_view sjis, const CarrierEmoji* (*emoji_
   return text;
 }
 
+// Whether `text` reads as UTF-8 without a byte that forms no character (and without a byte order
+// mark, which decoding would drop).
 bool IsValidUtf8(std::string_view text) {
-  return Utf8FromUnicode(DecodeToUnicode(text, csUTF_8)) == text;
+  bool valid = true;
+  std::size_t at = 0;
+  ForEachUtf8Piece(text, [&](std::u32string_view piece) {
+    const std::string again = Utf8FromUnicode(piece);
+    valid = valid && text.substr(at, again.size()) == again;
+    at += again.size();
+  });
+  return valid && at == text.size();
 }
 
-// Text outside encoded words: JIS where it switches with escapes, UTF-8 where it is valid UTF-8
-// (ASCII among it), else Shift_JIS.
-std::u32string HeaderTextToUnicode(std::string_view text) {
+// Text outside encoded words in UTF-8: JIS where it switches with escapes, as it is where it is
+// valid UTF-8 (ASCII among it), else Shift_JIS.
+std::string HeaderTextToUtf8(std::string_view text) {
   if (text.find('\x1b') != std::string_view::npos) {
-    return CarrierTextToUnicode(text, csISO_2022_JP);
+    return Utf8FromUnicode(CarrierTextToUnicode(text, csISO_2022_JP));
   }
-  if (IsValidUtf8(text)) return DecodeToUnicode(text, csUTF_8);
-  return CarrierTextToUnicode(text, csSHIFT_JIS);
+  if (IsValidUtf8(text)) return std::string(text);
+  return Utf8FromUnicode(CarrierTextToUnicode(text, csSHIFT_JIS));
 }
 
 }  // namespace
@@ -72,13 +81,12 @@ std::u32string CarrierTextToUnicode(std::string_view bytes, CharsetId charset) {
   return DecodeToUnicode(bytes, charset);
 }
 
-std::u32string CarrierHeaderToUnicode(std::string_view value) {
-  const std::string utf8 = DecodeInlineWordsWith(
-      value, {[](std::string_view text) { return Utf8FromUnicode(HeaderTextToUnicode(text)); },
-              [](std::string_view bytes, CharsetId charset) {
-                return Utf8FromUnicode(CarrierTextToUnicode(bytes, charset));
-              }});
-  return DecodeToUnicode(utf8, csUTF_8);
+std::string CarrierHeaderToUtf8(std::string_view value) {
+  return DecodeInlineWordsWith(value,
+                               {[](std::string_view text) { return HeaderTextToUtf8(text); },
+                                [](std::string_view bytes, CharsetId charset) {
+                                  return Utf8FromUnicode(CarrierTextToUnicode(bytes, charset));
+                                }});
 }
 
 }  // namespace pictolumen

@@ -17,10 +17,10 @@ namespace pictolumen {
 // CarrierTextToUnicode("\xF6\x59", csSHIFT_JIS) == U"\uE481"
 std::u32string CarrierTextToUnicode(std::string_view bytes, CharsetId charset);
 
-// A header value as Unicode: each encoded word read by CarrierTextToUnicode in the character
-// set it names, the blanks between two words dropped, the text outside words read as 7-bit JIS
-// where it holds an escape byte, as UTF-8 where it is valid UTF-8, else as Shift_JIS.
-// CarrierHeaderToUnicode("Re: =?UTF-8?B?44GC?=") == U"Re: \u3042"
-std::u32string CarrierHeaderToUnicode(std::string_view value);
+// A header value in UTF-8: each encoded word read by CarrierTextToUnicode in the character set
+// it names, the blanks between two words dropped, the text outside words read as 7-bit JIS where
+// it holds an escape byte, as UTF-8 where it is valid UTF-8, else as Shift_JIS.
+// CarrierHeaderToUtf8("Re: =?ISO-2022-JP?B?GyRCJCIbKEI=?=") == "Re: \xE3\x81\x82"
+std::string CarrierHeaderToUtf8(std::string_view value);
 
 }  // namespace pictolumen

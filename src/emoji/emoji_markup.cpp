@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "charset/unicode_text.h"
+#include "common/errors.h"
 #include "common/text.h"
 #include "emoji/carrier_emoji.h"
 #include "emoji/emoji_cache.h"
@@ -197,10 +198,17 @@ std::string EscapeHtml(std::string_view text) {
 
 namespace {
 
+// Raises SizeLimitError when the markup has grown beyond `size_limit` bytes.
+void CheckSize(const std::string& html, std::size_t size_limit) {
+  if (html.size() > size_limit) {
+    throw SizeLimitError("The page would grow beyond " + std::to_string(size_limit) + " bytes");
+  }
+}
+
 // Appends to `html` the markup of the Shift_JIS text `sjis` with the rows of `emoji`, each
 // picture's tag beginning with `tag_start`; `tags` holds the tag of each row made so far.
 void AppendMarkup(std::string_view sjis, const EmojiTable& emoji, const std::string& tag_start,
-                  std::vector<std::string>& tags, std::string& html) {
+                  std::vector<std::string>& tags, std::size_t size_limit, std::string& html) {
   const CsvTable& table = emoji.rows;
   const EmojiIndex& index = emoji.index;
   const std::array<ByteKind, 256>& kinds = emoji.kinds;
@@ -228,6 +236,7 @@ void AppendMarkup(std::string_view sjis, const EmojiTable& emoji, const std::str
     if (!IsSjisLeadByte(lead) || i + 1 == sjis.size()) {
       AppendEscaped(html, sjis[i]);
       ++i;
+      CheckSize(html, size_limit);
       continue;
     }
     const auto second = static_cast<unsigned char>(sjis[i + 1]);
@@ -251,7 +260,9 @@ void AppendMarkup(std::string_view sjis, const EmojiTable& emoji, const std::str
       html.append(tag);
     }
     i += 2;
+    CheckSize(html, size_limit);
   }
+  CheckSize(html, size_limit);
 }
 
 // The slot of the table that text with this transfer encoding is looked up in.
@@ -264,25 +275,33 @@ std::size_t TableSlot(std::string_view transfer_encoding) {
 // One conversion's table, read from its file, and the tags made from it so far.
 class EmojiMarkupWriter {
  public:
-  explicit EmojiMarkupWriter(std::string_view transfer_encoding)
+  EmojiMarkupWriter(std::string_view transfer_encoding, std::size_t size_limit)
       : emoji_(split_tables.slots[TableSlot(transfer_encoding)],
                ReadFileText(ExtractEmojiTable(transfer_encoding))),
         tag_start_("<img src=\"file://" + EscapeHtml(GetCacheFolder())),
-        tags_((*emoji_).rows.RowCount()) {}
+        tags_((*emoji_).rows.RowCount()),
+        size_limit_(size_limit) {}
 
   void Append(std::string_view sjis, std::string& html) {
-    AppendMarkup(sjis, *emoji_, tag_start_, tags_, html);
+    AppendMarkup(sjis, *emoji_, tag_start_, tags_, size_limit_, html);
+  }
+
+  void AppendReference(char32_t c, std::string& html) const {
+    html += NumericCharacterReference(c);
+    CheckSize(html, size_limit_);
   }
 
  private:
   const BorrowedTable emoji_;
   const std::string tag_start_;
   std::vector<std::string> tags_;
+  const std::size_t size_limit_;
 };
 
-std::string EmojiToHtml(std::string_view text, std::string_view transfer_encoding) {
+std::string EmojiToHtml(std::string_view text, std::string_view transfer_encoding,
+                        std::size_t size_limit) {
   // The table file is read at every call; only the work of splitting it is kept.
-  EmojiMarkupWriter writer(transfer_encoding);
+  EmojiMarkupWriter writer(transfer_encoding, size_limit);
   const std::string sjis = ConvertCode(text, jcJIS, jcSJIS);
   // Room for a tag for every fortieth byte or so; room that is never written costs nothing.
   std::string html = platform::LargeText(2 * sjis.size());
@@ -318,7 +337,8 @@ char* WriteCode(char* out, unsigned code) {
 
 }  // namespace
 
-UnicodeEmojiMarkup::UnicodeEmojiMarkup() : writer_(std::make_unique<EmojiMarkupWriter>("7bit")) {}
+UnicodeEmojiMarkup::UnicodeEmojiMarkup(std::size_t size_limit)
+    : writer_(std::make_unique<EmojiMarkupWriter>("7bit", size_limit)) {}
 
 UnicodeEmojiMarkup::~UnicodeEmojiMarkup() = default;
 
@@ -341,7 +361,7 @@ void UnicodeEmojiMarkup::Append(std::u32string_view text, std::string& html) {
       out = WriteCode(out, static_cast<unsigned>(code));
     } else {
       hand_over();
-      html += NumericCharacterReference(c);
+      writer_->AppendReference(c, html);
       continue;
     }
     if (static_cast<std::size_t>(out - start) >= kSjisPieceSize) hand_over();
@@ -349,11 +369,19 @@ void UnicodeEmojiMarkup::Append(std::u32string_view text, std::string& html) {
   hand_over();
 }
 
-std::string UnicodeEmojiToHtml(std::u32string_view text) {
-  UnicodeEmojiMarkup markup;
+std::string UnicodeEmojiToHtml(std::u32string_view text, std::size_t size_limit) {
+  UnicodeEmojiMarkup markup(size_limit);
   std::string html;
   html.reserve(2 * text.size());
   markup.Append(text, html);
+  return html;
+}
+
+std::string Utf8EmojiToHtml(std::string_view utf8, std::size_t size_limit) {
+  UnicodeEmojiMarkup markup(size_limit);
+  std::string html;
+  html.reserve(utf8.size());
+  ForEachUtf8Piece(utf8, [&](std::u32string_view piece) { markup.Append(piece, html); });
   return html;
 }
 

@@ -2,11 +2,16 @@
 // from the image cache folder and everything else is shown as text.
 #pragma once
 
+#include <cstddef>
+#include <cstdint>
 #include <memory>
 #include <string>
 #include <string_view>
 
 namespace pictolumen {
+
+// The size limit of markup that has none.
+inline constexpr std::size_t kNoSizeLimit = SIZE_MAX;
 
 // `text` with &, <, > and " written as &amp;, &lt;, &gt; and &quot;, and a zero byte as &#65533;
 // (the replacement character); every other byte kept.
@@ -24,9 +29,12 @@ std::string EscapeHtml(std::string_view text);
 // EnsureEmojiImage and ReadCsvColumns (ListIndexError for a row with fewer than three fields).
 // A long text is done in two pieces at once, the second on a thread of its own, with the same
 // result.
+// Raises SizeLimitError, before it is reached, when the markup would grow beyond `size_limit`
+// bytes.
 // EmojiToHtml("\x1b$Bu:\x1b(B<b>", "7bit") ==
 //   "<img src=\"file:///tmp/_AE.tmp/1.gif\" alt=\"\x81\x49\">&lt;b&gt;"   (natively)
-std::string EmojiToHtml(std::string_view text, std::string_view transfer_encoding);
+std::string EmojiToHtml(std::string_view text, std::string_view transfer_encoding,
+                        std::size_t size_limit = kNoSizeLimit);
 
 class EmojiMarkupWriter;
 
@@ -34,10 +42,11 @@ class EmojiMarkupWriter;
 // AuEmojiOfCodePoint) become the pictures of the 7-bit table as in EmojiToHtml, characters that
 // code page 932 holds are written in it and escaped as EscapeHtml does, and every other
 // character, private-use ones among them, becomes a numeric character reference. The table is
-// read once, when the markup is made. Raises like EmojiToHtml.
+// read once, when the markup is made. Raises like EmojiToHtml, SizeLimitError where the markup
+// appended to one text would grow beyond `size_limit` bytes.
 class UnicodeEmojiMarkup {
  public:
-  UnicodeEmojiMarkup();
+  explicit UnicodeEmojiMarkup(std::size_t size_limit = kNoSizeLimit);
   ~UnicodeEmojiMarkup();
   UnicodeEmojiMarkup(const UnicodeEmojiMarkup&) = delete;
   UnicodeEmojiMarkup& operator=(const UnicodeEmojiMarkup&) = delete;
@@ -52,7 +61,10 @@ class UnicodeEmojiMarkup {
 
 // The markup of the whole of `text`, as UnicodeEmojiMarkup makes it.
 // UnicodeEmojiToHtml(U"\u3042<\U0001F600") == "\x82\xA0&lt;&#x1F600;"
-std::string UnicodeEmojiToHtml(std::u32string_view text);
+std::string UnicodeEmojiToHtml(std::u32string_view text, std::size_t size_limit = kNoSizeLimit);
+
+// UnicodeEmojiToHtml of UTF-8 text, read a piece at a time (ForEachUtf8Piece).
+std::string Utf8EmojiToHtml(std::string_view utf8, std::size_t size_limit = kNoSizeLimit);
 
 // The hexadecimal character reference of `c`.  NumericCharacterReference(0x1F600) == "&#x1F600;"
 std::string NumericCharacterReference(char32_t c);

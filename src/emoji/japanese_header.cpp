@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <optional>
-#include <vector>
 
 #include "charset/text_utils.h"
 #include "charset/transfer_codecs.h"
@@ -45,28 +44,40 @@ JisCharacter FullWidthKatakana(std::u32string_view text, std::size_t& i) {
   return {true, pair.first, pair.second};
 }
 
-// The characters of `text` as ISO-2022-JP writes them, or nothing where one has no place there.
-std::optional<std::vector<JisCharacter>> JisCharacters(std::u32string_view text) {
-  std::vector<JisCharacter> characters;
-  characters.reserve(text.size());
-  for (std::size_t i = 0; i < text.size(); ++i) {
-    const char32_t c = text[i];
-    if (c >= 0x20 && c < 0x7F) {
-      characters.push_back({false, static_cast<unsigned char>(c), 0});
-    } else if (const CarrierEmoji* emoji = AuEmojiOfCodePoint(c)) {
-      characters.push_back({true, static_cast<unsigned char>(emoji->jis >> 8),
-                            static_cast<unsigned char>(emoji->jis & 0xFF)});
-    } else if (IsHalfWidthKatakana(c)) {
-      characters.push_back(FullWidthKatakana(text, i));
-    } else if (const int code = Cp932FromUnicode(c); code > 0xFF && IsJisX0208Lead(code >> 8)) {
-      const BytePair pair = SjisPairToJis(static_cast<unsigned char>(code >> 8),
-                                          static_cast<unsigned char>(code & 0xFF));
-      characters.push_back({true, pair.first, pair.second});
-    } else {
-      return std::nullopt;
-    }
+// The character at text[i] as ISO-2022-JP writes it, or nothing where it has no place there;
+// `i` is left on the last character taken.
+std::optional<JisCharacter> JisCharacterAt(std::u32string_view text, std::size_t& i) {
+  const char32_t c = text[i];
+  if (c >= 0x20 && c < 0x7F) return JisCharacter{false, static_cast<unsigned char>(c), 0};
+  if (const CarrierEmoji* emoji = AuEmojiOfCodePoint(c)) {
+    return JisCharacter{true, static_cast<unsigned char>(emoji->jis >> 8),
+                        static_cast<unsigned char>(emoji->jis & 0xFF)};
   }
-  return characters;
+  if (IsHalfWidthKatakana(c)) return FullWidthKatakana(text, i);
+  if (const int code = Cp932FromUnicode(c); code > 0xFF && IsJisX0208Lead(code >> 8)) {
+    const BytePair pair = SjisPairToJis(static_cast<unsigned char>(code >> 8),
+                                        static_cast<unsigned char>(code & 0xFF));
+    return JisCharacter{true, pair.first, pair.second};
+  }
+  return std::nullopt;
+}
+
+// Calls `take` with each character of the UTF-8 `text` as ISO-2022-JP writes it, as long as it
+// has a place there; false where one has none.
+template <class Take>
+bool ForEachJisCharacter(std::string_view text, Take&& take) {
+  bool all = true;
+  ForEachUtf8Piece(text, [&](std::u32string_view piece) {
+    for (std::size_t i = 0; all && i < piece.size(); ++i) {
+      const std::optional<JisCharacter> c = JisCharacterAt(piece, i);
+      if (c) {
+        take(*c);
+      } else {
+        all = false;
+      }
+    }
+  });
+  return all;
 }
 
 // An encoded word holds at most 75 characters: these many bytes of text fit in one.
@@ -82,42 +93,52 @@ void AppendWord(std::string& words, std::string_view charset, std::string_view b
   words += "?=";
 }
 
-// ISO-2022-JP words, each switching back to ASCII at its end.
-std::string JisWords(const std::vector<JisCharacter>& characters) {
-  constexpr std::string_view kTwoByteMode = "\x1b$B", kAsciiMode = "\x1b(B";
-  std::string words, bytes;
-  bool two_byte = false;
-  const auto end_word = [&] {
-    if (two_byte) bytes += kAsciiMode;
-    two_byte = false;
-    AppendWord(words, "ISO-2022-JP", bytes);
-    bytes.clear();
-  };
-  for (const JisCharacter& c : characters) {
-    const std::size_t needed =
-        (c.two_byte != two_byte ? kAsciiMode.size() : 0) + (c.two_byte ? 2 + kAsciiMode.size() : 1);
-    if (!bytes.empty() && bytes.size() + needed > kJisWordBytes) end_word();
-    if (c.two_byte != two_byte) bytes += c.two_byte ? kTwoByteMode : kAsciiMode;
-    two_byte = c.two_byte;
-    bytes.push_back(static_cast<char>(c.first));
-    if (c.two_byte) bytes.push_back(static_cast<char>(c.second));
+// ISO-2022-JP words made a character at a time, each switching back to ASCII at its end.
+class JisWordWriter {
+ public:
+  void Add(const JisCharacter& c) {
+    const std::size_t needed = (c.two_byte != two_byte_ ? kAsciiMode.size() : 0) +
+                               (c.two_byte ? 2 + kAsciiMode.size() : 1);
+    if (!bytes_.empty() && bytes_.size() + needed > kJisWordBytes) EndWord();
+    if (c.two_byte != two_byte_) bytes_ += c.two_byte ? kTwoByteMode : kAsciiMode;
+    two_byte_ = c.two_byte;
+    bytes_.push_back(static_cast<char>(c.first));
+    if (c.two_byte) bytes_.push_back(static_cast<char>(c.second));
   }
-  if (!bytes.empty()) end_word();
-  return words;
-}
+
+  std::string Take() {
+    if (!bytes_.empty()) EndWord();
+    return std::move(words_);
+  }
+
+ private:
+  static constexpr std::string_view kTwoByteMode = "\x1b$B", kAsciiMode = "\x1b(B";
+
+  void EndWord() {
+    if (two_byte_) bytes_ += kAsciiMode;
+    two_byte_ = false;
+    AppendWord(words_, "ISO-2022-JP", bytes_);
+    bytes_.clear();
+  }
+
+  std::string words_, bytes_;
+  bool two_byte_ = false;
+};
 
 // UTF-8 words, cut between characters.
-std::string Utf8Words(std::u32string_view text) {
-  std::string words, bytes;
-  for (const char32_t c : text) {
-    const std::string character = Utf8FromUnicode(std::u32string_view(&c, 1));
-    if (bytes.size() + character.size() > kUtf8WordBytes) {
-      AppendWord(words, "UTF-8", bytes);
-      bytes.clear();
+std::string Utf8Words(std::string_view text) {
+  std::string words;
+  std::size_t start = 0;
+  while (start < text.size()) {
+    std::size_t end = std::min(start + kUtf8WordBytes, text.size());
+    // A word ends before a continuation byte, at a character's start.
+    while (end < text.size() && end > start + 1 &&
+           (static_cast<unsigned char>(text[end]) & 0xC0) == 0x80) {
+      --end;
     }
-    bytes += character;
+    AppendWord(words, "UTF-8", text.substr(start, end - start));
+    start = end;
   }
-  if (!bytes.empty()) AppendWord(words, "UTF-8", bytes);
   return words;
 }
 
@@ -138,19 +159,20 @@ std::string Quoted(std::string_view name) {
 
 }  // namespace
 
-std::string EncodeJapaneseHeaderText(std::u32string_view text) {
-  const std::string utf8 = Utf8FromUnicode(text);
-  if (IsPlainAscii(utf8)) return utf8;
-  if (const auto characters = JisCharacters(text)) return JisWords(*characters);
-  return Utf8Words(text);
+std::string EncodeJapaneseHeaderText(std::string_view text) {
+  if (IsPlainAscii(text)) return std::string(text);
+  // The text is read twice rather than held as characters: a header line may be megabytes long.
+  if (!ForEachJisCharacter(text, [](const JisCharacter&) {})) return Utf8Words(text);
+  JisWordWriter writer;
+  ForEachJisCharacter(text, [&writer](const JisCharacter& c) { writer.Add(c); });
+  return writer.Take();
 }
 
 std::string EncodeJapaneseMailbox(std::string_view mailbox) {
   const std::string name = DisplayNameOf(mailbox);
   const std::string address = EmailAddressOf(mailbox);
   if (name.empty()) return address;
-  const std::string written =
-      IsPlainAscii(name) ? Quoted(name) : EncodeJapaneseHeaderText(DecodeToUnicode(name, csUTF_8));
+  const std::string written = IsPlainAscii(name) ? Quoted(name) : EncodeJapaneseHeaderText(name);
   return written + " <" + address + ">";
 }
 
@@ -159,11 +181,11 @@ TJapaneseMessHeader::TJapaneseMessHeader() {
 }
 
 std::string TJapaneseMessHeader::DecodeText(std::string_view value) const {
-  return Utf8FromUnicode(CarrierHeaderToUnicode(value));
+  return CarrierHeaderToUtf8(value);
 }
 
 std::string TJapaneseMessHeader::EncodeText(std::string_view value) const {
-  return EncodeJapaneseHeaderText(DecodeToUnicode(value, csUTF_8));
+  return EncodeJapaneseHeaderText(value);
 }
 
 std::string TJapaneseMessHeader::EncodeMailbox(std::string_view mailbox) const {

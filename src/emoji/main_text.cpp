@@ -52,26 +52,12 @@ std::string RawContent(TMimePart& part, bool keep_body) {
   return part.DecodedData.Take();
 }
 
-// UTF-8 text is read in pieces of about this size, so that it is never held as a whole in
-// four bytes a character.
-constexpr std::size_t kUtf8PieceSize = 256 * 1024;
-
-// The end of the piece of `utf8` that starts at `start`: a character boundary near
-// start + kUtf8PieceSize, or the end.
-std::size_t Utf8PieceEnd(std::string_view utf8, std::size_t start) {
-  if (utf8.size() - start <= kUtf8PieceSize) return utf8.size();
-  std::size_t end = start + kUtf8PieceSize;
-  // At most three continuation bytes follow a lead byte; a longer run is cut anywhere.
-  for (int back = 0; back < 3 && (static_cast<unsigned char>(utf8[end]) & 0xC0) == 0x80; ++back) {
-    --end;
-  }
-  return end;
-}
-
-MainText JapaneseText(std::string bytes, const TMimePart& part, CharsetId charset) {
+MainText JapaneseText(std::string bytes, const TMimePart& part, CharsetId charset,
+                      std::size_t size_limit) {
   MainText text;
   const bool shift_jis = !IsJisCharset(charset);
-  text.html_body = EmojiToHtml(bytes, shift_jis ? std::string_view("8bit") : part.TransferEncoding);
+  text.html_body =
+      EmojiToHtml(bytes, shift_jis ? std::string_view("8bit") : part.TransferEncoding, size_limit);
   text.plain = std::move(bytes);
   // Text that names no set is labelled as the JIS it is read as.
   text.plain_charset =
@@ -79,23 +65,18 @@ MainText JapaneseText(std::string bytes, const TMimePart& part, CharsetId charse
   return text;
 }
 
-MainText UnicodeText(std::string bytes, const TMimePart& part, CharsetId charset) {
+MainText UnicodeText(std::string bytes, const TMimePart& part, CharsetId charset,
+                     std::size_t size_limit) {
   MainText text;
-  UnicodeEmojiMarkup markup;
   if (charset == csUTF_8 && !IsHtml(part)) {
-    for (std::size_t start = 0; start < bytes.size();) {
-      const std::size_t end = Utf8PieceEnd(bytes, start);
-      markup.Append(DecodeToUnicode(std::string_view(bytes).substr(start, end - start), csUTF_8),
-                    text.html_body);
-      start = end;
-    }
+    text.html_body = Utf8EmojiToHtml(bytes, size_limit);
     text.plain = std::move(bytes);
     text.plain_charset = csUTF_8;
     return text;
   }
   std::u32string unicode = CarrierTextToUnicode(bytes, charset);
   if (IsHtml(part)) unicode = HtmlToText(unicode);
-  markup.Append(unicode, text.html_body);
+  text.html_body = UnicodeEmojiToHtml(unicode, size_limit);
   if (IsHtml(part) || IsWideCharset(charset)) {
     text.plain = Utf8FromUnicode(unicode);
     text.plain_charset = csUTF_8;
@@ -133,13 +114,15 @@ TMimePart* FindMainTextPart(TMimePart& root) {
   return first_html;
 }
 
-MainText ReadMainText(TMimePart* part, bool keep_body) {
+MainText ReadMainText(TMimePart* part, bool keep_body, std::size_t size_limit) {
   if (part == nullptr) return {std::string(), std::string(), csISO_2022_JP};
   const CharsetId charset = TextCharset(*part);
   std::string bytes = RawContent(*part, keep_body);
   const bool japanese = IsJisCharset(charset) || charset == csSHIFT_JIS || charset == csCP932;
-  if (japanese && !IsHtml(*part)) return JapaneseText(std::move(bytes), *part, charset);
-  return UnicodeText(std::move(bytes), *part, charset);
+  if (japanese && !IsHtml(*part)) {
+    return JapaneseText(std::move(bytes), *part, charset, size_limit);
+  }
+  return UnicodeText(std::move(bytes), *part, charset, size_limit);
 }
 
 }  // namespace pictolumen

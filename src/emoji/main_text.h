@@ -31,7 +31,8 @@ struct MainText {
 // - any other text is read as Unicode (CarrierTextToUnicode), text/html reduced to its text
 //   (HtmlToText), and marked up by UnicodeEmojiMarkup; the plain alternative is the text in the
 //   set the mail brought it in, or in UTF-8 where that was HTML or a set of wide units.
-// The part's body is let go once it is read unless `keep_body`.
-MainText ReadMainText(TMimePart* part, bool keep_body);
+// The part's body is let go once it is read unless `keep_body`. Raises SizeLimitError where the
+// page's body would grow beyond `size_limit` bytes, and the errors of the markup.
+MainText ReadMainText(TMimePart* part, bool keep_body, std::size_t size_limit);
 
 }  // namespace pictolumen

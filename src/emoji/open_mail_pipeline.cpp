@@ -4,7 +4,7 @@
 #include <cctype>
 #include <utility>
 
-#include "charset/unicode_text.h"
+#include "common/errors.h"
 #include "common/text.h"
 #include "emoji/emoji_markup.h"
 #include "emoji/emoji_message.h"
@@ -48,6 +48,16 @@ void RenewBoundary(TMimePart& root) {
 // text, as the page, as the new mail. Each copy is released as soon as the next step no longer
 // needs it, so that the peak stays a small multiple of the mail's size.
 
+// The most the new mail may hold for a mail of `source_size` bytes: four and a half times the
+// mail and 16 MiB. The host keeps the mail and copies the new mail while the plug-in still holds
+// it, so that its memory stays within ten times the mail and 32 MiB. A mail whose rewrite would
+// be larger (one of nothing but emoji makes a tag of some 80 bytes of every 2 bytes) is left as
+// it is; the page's markup stops as soon as it alone outgrows the limit.
+std::size_t NewMailSizeLimit(std::size_t source_size) {
+  constexpr std::size_t kAllowance = 16u << 20;
+  return source_size * 9 / 2 + kAllowance;
+}
+
 // `text` up to its first zero byte.
 std::string UpToZeroByte(std::string text) {
   text.resize(std::min(text.find('\0'), text.size()));
@@ -77,10 +87,15 @@ void RunOpenMailPipeline(const OpenMailHost& host) {
 
   TMimeMessEmoji message;
   const char* const source = host.GetSource();
-  message.ParseMessageText(source != nullptr ? source : "");
+  const std::string_view source_text = source != nullptr ? source : "";
+  message.ParseMessageText(source_text);
   if (!message.IsFromCarrier()) return;
 
   TMimePart& root = *message.MessagePart;
+  // A mail of more parts than the parser makes is left as it is: its rewrite would lose the
+  // parts it did not make, and hold the memory of all the others.
+  if (root.PartCountBoundReached()) return;
+  const std::size_t size_limit = NewMailSizeLimit(source_text.size());
   // A root that encloses a message has room for that one part only: a frame added beside it
   // would never be written, and the host would be handed the mail without its page. Such a
   // mail is left as it is.
@@ -89,14 +104,13 @@ void RunOpenMailPipeline(const OpenMailHost& host) {
   // The subject, read with its pictographs, goes to the page and to the new header without
   // surrounding blanks.
   message.Header->Subject = Trim(message.Header->Subject);
-  const std::string subject_html =
-      UnicodeEmojiToHtml(DecodeToUnicode(message.Header->Subject, csUTF_8));
+  const std::string subject_html = Utf8EmojiToHtml(message.Header->Subject, size_limit);
 
   // A single-part mail's root becomes the new frame, which has no body of its own: the body is
   // let go (taken over where it needs no decoding) once it is read. A multipart mail's parts
   // are written back as they came.
   const bool single_part = root.SubPartCount() == 0;
-  MainText text = ReadMainText(FindMainTextPart(root), !single_part);
+  MainText text = ReadMainText(FindMainTextPart(root), !single_part, size_limit);
   std::string page = BuildHtmlPage(std::move(text.html_body), subject_html);
 
   // A mail that has a part tree keeps it and gains the new frame as its last sub-part; a
@@ -111,8 +125,12 @@ void RunOpenMailPipeline(const OpenMailHost& host) {
   TMimePart* alternative = message.AddMultipart("alternative", related);
   // Each new part keeps its content, from which its body is encoded straight into the new mail.
   // The plain part keeps what follows a zero byte of the text; the page ends at one.
-  message.AddPlainTextPartText(std::move(text.plain), alternative, text.plain_charset);
-  message.AddHtmlTextPartText(UpToZeroByte(std::move(page)), alternative);
+  const TMimePart* plain =
+      message.AddPlainTextPartText(std::move(text.plain), alternative, text.plain_charset);
+  const TMimePart* html = message.AddHtmlTextPartText(UpToZeroByte(std::move(page)), alternative);
+  if (plain->EncodedBodySizeBound() + html->EncodedBodySizeBound() > size_limit) {
+    throw SizeLimitError("The new mail would grow beyond " + std::to_string(size_limit) + " bytes");
+  }
 
   host.SetSource(TakeSource(message));
 }

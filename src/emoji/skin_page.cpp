@@ -1,6 +1,8 @@
 #include "emoji/skin_page.h"
 
+#include <algorithm>
 #include <utility>
+#include <vector>
 
 #include "common/text.h"
 #include "jtext/path_helpers.h"
@@ -11,48 +13,35 @@
 namespace pictolumen {
 namespace {
 
-// `skin` with each "{Body}" and "{Subject}" of its own text replaced in one pass. The mail's
-// text that is put in is never searched again: a mail whose text holds these words is shown as
-// written, and cannot make the page many times the size of the mail. Where "{Body}" stands once,
-// as in every skin that comes with the plug-in, the page is made around the body in its own
-// storage, so that a large body is not copied into a new buffer.
-std::string FillPlaceholders(std::string_view skin, std::string body, std::string_view subject) {
+// `skin` with its first "{Body}" and its first "{Subject}" replaced by the body and the subject,
+// and any further ones left out: each is filled once per page, so that a skin of many
+// placeholders cannot make the page many times the size of the mail. The mail's text that is
+// put in is never searched again: a mail whose text holds these words is shown as written.
+std::string FillPlaceholders(std::string_view skin, std::string_view body,
+                             std::string_view subject) {
   constexpr std::string_view kBody = "{Body}";
   constexpr std::string_view kSubject = "{Subject}";
-  // The part of the skin from `from` to `to` with each "{Subject}" replaced, appended to `page`.
-  const auto append_with_subject = [&](std::string& page, std::size_t from, std::size_t to) {
-    for (std::size_t found = skin.find(kSubject, from); found < to;
-         found = skin.find(kSubject, from)) {
-      page.append(skin.substr(from, found - from));
-      page.append(subject);
-      from = found + kSubject.size();
-    }
-    page.append(skin.substr(from, to - from));
-  };
-  const std::size_t first_body = skin.find(kBody);
-  if (first_body != std::string_view::npos &&
-      skin.find(kBody, first_body + kBody.size()) == std::string_view::npos) {
-    std::string before;
-    append_with_subject(before, 0, first_body);
-    std::string after;
-    append_with_subject(after, first_body + kBody.size(), skin.size());
-    // Made afresh at its exact size rather than in the body's storage, which may have much room
-    // to spare and would keep it for as long as the page lives.
-    std::string page = platform::LargeText(before.size() + body.size() + after.size());
-    page.append(before);
-    page.append(body);
-    page.append(after);
-    return page;
+  std::vector<std::string_view> pieces;
+  std::size_t next_body = skin.find(kBody);
+  std::size_t next_subject = skin.find(kSubject);
+  bool body_filled = false;
+  bool subject_filled = false;
+  std::size_t from = 0;
+  while (std::min(next_body, next_subject) != std::string_view::npos) {
+    const bool is_body = next_body < next_subject;
+    const std::size_t at = is_body ? next_body : next_subject;
+    pieces.push_back(skin.substr(from, at - from));
+    bool& filled = is_body ? body_filled : subject_filled;
+    if (!filled) pieces.push_back(is_body ? body : subject);
+    filled = true;
+    from = at + (is_body ? kBody : kSubject).size();
+    (is_body ? next_body : next_subject) = skin.find(is_body ? kBody : kSubject, from);
   }
-  std::string page;
-  std::size_t at = 0;
-  for (std::size_t found = skin.find(kBody); found != std::string_view::npos;
-       found = skin.find(kBody, at)) {
-    append_with_subject(page, at, found);
-    page.append(body);
-    at = found + kBody.size();
-  }
-  append_with_subject(page, at, skin.size());
+  pieces.push_back(skin.substr(from));
+  std::size_t size = 0;
+  for (const std::string_view piece : pieces) size += piece.size();
+  std::string page = platform::LargeText(size);
+  for (const std::string_view piece : pieces) page.append(piece);
   return page;
 }
 
@@ -83,7 +72,7 @@ std::string BuildHtmlPage(std::string html_body, std::string_view subject_html) 
   const std::string slash_folder = ToForwardSlashes(folder);
   page = ReplaceAll(page, "<img src=\"", "<img src=\"" + slash_folder);
   page = ReplaceAll(page, " background=\"", " background=\"" + slash_folder);
-  return FillPlaceholders(page, std::move(html_body), subject_html);
+  return FillPlaceholders(page, html_body, subject_html);
 }
 
 }  // namespace pictolumen

@@ -20,11 +20,10 @@ std::string ToForwardSlashes(std::string_view text);
 
 // The page made from the skin named in the settings (key "SkinList_Seletced", default
 // "Simple"; "Simple" when that skin's file is missing): every `<img src="` and
-// ` background="` gets the skin folder in slash form after it, then every "{Body}" of the skin
-// becomes `html_body` and every "{Subject}" of the skin becomes `subject_html` (both markup made
-// by EmojiToHtml or UnicodeEmojiMarkup); the words in the mail's own text stay as they are.
-// The body is taken over: a skin with one "{Body}" is made around it without copying it.
-// Raises IoError when the skin file cannot be read.
+// ` background="` gets the skin folder in slash form after it, then the first "{Body}" of the
+// skin becomes `html_body` and the first "{Subject}" becomes `subject_html` (both markup made by
+// EmojiToHtml or UnicodeEmojiMarkup), further ones are left out; the words in the mail's own
+// text stay as they are. Raises IoError when the skin file cannot be read.
 std::string BuildHtmlPage(std::string html_body, std::string_view subject_html);
 
 }  // namespace pictolumen

@@ -522,16 +522,18 @@ void TMimePart::ParseLineViews(std::vector<std::string_view>& lines, std::string
   // and a part's lines are copied from there into its lists. A list of pending ranges takes the
   // place of recursion, so the depth of the input never reaches the call stack.
   std::vector<ParseTask> tasks{{this, 0, lines.size(), {}}};
+  PartBudget budget;
   while (!tasks.empty()) {
     const ParseTask task = std::move(tasks.back());
     tasks.pop_back();
-    task.part->ParseRange(lines, first_bytes, lines_are_split, task, tasks);
+    task.part->ParseRange(lines, first_bytes, lines_are_split, task, tasks, budget);
   }
+  part_count_bound_reached_ = budget.bound_reached;
 }
 
 void TMimePart::ParseRange(std::vector<std::string_view>& lines, std::string_view first_bytes,
                            bool lines_are_split, const ParseTask& task,
-                           std::vector<ParseTask>& tasks) {
+                           std::vector<ParseTask>& tasks, PartBudget& budget) {
   const std::size_t begin = task.begin;
   const std::size_t end = task.end;
   Clear();
@@ -558,6 +560,12 @@ void TMimePart::ParseRange(std::vector<std::string_view>& lines, std::string_vie
     // the boundary, and only the exact closing line ends the sequence.
     bool closed = false;
     do {
+      // Past the bound the rest of the lines is body.
+      if (budget.parts_made == kPartCountBound) {
+        budget.bound_reached = true;
+        break;
+      }
+      ++budget.parts_made;
       TMimePart* sub = NewSubPart();
       const std::size_t first = i;
       i = NextLineBeginningWith(lines, first_bytes, i, end, open);
@@ -569,8 +577,13 @@ void TMimePart::ParseRange(std::vector<std::string_view>& lines, std::string_vie
     // its header block, and every later one, belong to it.
     while (i < end && WithoutTrailingBlanks(lines[i]).empty()) ++i;
     for (std::size_t k = i; k < end; ++k) lines[k] = WithoutTrailingBlanks(lines[k]);
-    tasks.push_back({NewSubPart(), i, end, task.enclosing_boundaries});
-    i = end;
+    if (budget.parts_made == kPartCountBound) {
+      budget.bound_reached = true;
+    } else {
+      ++budget.parts_made;
+      tasks.push_back({NewSubPart(), i, end, task.enclosing_boundaries});
+      i = end;
+    }
   }
   // Everything else, also the text after a multipart's closing boundary and all lines of a
   // multipart or message at the nesting limit or whose boundary an enclosing part claims, is

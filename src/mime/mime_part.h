@@ -35,6 +35,10 @@ enum EncodingKind : std::uint8_t {
 // start from: a part at this depth keeps everything below its header as body lines.
 inline constexpr int kNestLevelBound = 64;
 
+// Parsing makes no more than this many parts below the part it starts from: the lines that would
+// make more are the body of the part they stand in (see PartCountBoundReached).
+inline constexpr std::size_t kPartCountBound = 10000;
+
 class TMimePart {
  public:
   // An empty text part: TargetCharset the system's set, DefaultCharset "US-ASCII",
@@ -100,6 +104,10 @@ class TMimePart {
   // text (StringList::AssignJoined). Lines is not used.
   void ParseText(std::string_view text);
 
+  // Whether the last ParseLines or ParseText stopped at kPartCountBound parts, so that the tree
+  // holds only a part of the mail's parts.
+  bool PartCountBoundReached() const { return part_count_bound_reached_; }
+
   // Sets the content fields from Headers: text/plain in DefaultCharset, 7bit, unless the
   // Content-Type, Content-Transfer-Encoding, Content-Description, Content-Disposition and
   // Content-ID lines say otherwise. Types, charset name, encoding and disposition come out in
@@ -156,6 +164,11 @@ class TMimePart {
 
  private:
   struct ParseTask;
+  // The parts a parse has made so far, and whether it stopped at the bound.
+  struct PartBudget {
+    std::size_t parts_made = 0;
+    bool bound_reached = false;
+  };
   // DecodeBody, taking a body without transfer encoding over where `take_body`.
   void Decode(bool take_body);
   // Parses the tree from `lines`, pieces of the text of the part, whose first bytes are
@@ -166,7 +179,8 @@ class TMimePart {
                       bool lines_are_split);
   // `first_bytes` holds the first byte of each line (a zero byte for an empty one).
   void ParseRange(std::vector<std::string_view>& lines, std::string_view first_bytes,
-                  bool lines_are_split, const ParseTask& task, std::vector<ParseTask>& tasks);
+                  bool lines_are_split, const ParseTask& task, std::vector<ParseTask>& tasks,
+                  PartBudget& budget);
   // A multipart writes its delimiter lines only around sub-parts it holds.
   bool WritesBoundaries() const;
   bool WritesEnclosedMessage() const;
@@ -177,6 +191,7 @@ class TMimePart {
 
   // Set by EncodeBodyWhenWritten: the body is written from DecodedData.
   bool encode_when_written_ = false;
+  bool part_count_bound_reached_ = false;
 };
 
 // Whether the delimiter lines of `boundary` begin with the delimiter of one of the `enclosing`

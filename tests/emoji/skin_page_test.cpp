@@ -78,14 +78,13 @@ TEST_F(SkinPageTest, UsesTheSelectedSkinOrSimple) {
 TEST_F(SkinPageTest, FillsThePlaceholders) {
   WriteSkin("Simple", "<h1>{Subject}</h1>{Body}<hr>{Body}{subject}");
   // The subject is markup already; a placeholder in it, or in the mail's own text, is text: it
-  // is not filled, so a mail cannot multiply the page by repeating it.
-  EXPECT_EQ(BuildHtmlPage("text", "<i>s</i>{Body}"),
-            "<h1><i>s</i>{Body}</h1>text<hr>text{subject}");
-  EXPECT_EQ(BuildHtmlPage("see {Subject}", "s"),
-            "<h1>s</h1>see {Subject}<hr>see {Subject}{subject}");
+  // is not filled, so a mail cannot multiply the page by repeating it. Each placeholder of the
+  // skin is filled once per page, so a skin cannot either.
+  EXPECT_EQ(BuildHtmlPage("text", "<i>s</i>{Body}"), "<h1><i>s</i>{Body}</h1>text<hr>{subject}");
+  EXPECT_EQ(BuildHtmlPage("see {Subject}", "s"), "<h1>s</h1>see {Subject}<hr>{subject}");
   // One body, which the page is made around, with subjects before and after it.
   WriteSkin("Simple", "{Subject}<p>{Body}</p>{Subject}|{Subject}");
-  EXPECT_EQ(BuildHtmlPage("see {Subject}", "s"), "s<p>see {Subject}</p>s|s");
+  EXPECT_EQ(BuildHtmlPage("see {Subject}", "s"), "s<p>see {Subject}</p>|");
   WriteSkin("Simple", "no placeholders");
   EXPECT_EQ(BuildHtmlPage("text", "subject"), "no placeholders");
 }

@@ -304,6 +304,26 @@ def delimiters_in_text(e):
     return cases
 
 
+def emoji_dense(e, size):
+    """A mail of nothing but emoji: each two-byte code would become a tag of some 80 bytes, a page
+    of forty times the mail. The mail is left as it is rather than rewritten beyond the bound."""
+    run = JIS_IN + e[1].jis * 35 + JIS_OUT + CRLF
+    body = run * (size // len(run))
+    return Case(f"emoji_dense_{size // 1000000}mb", mail(jis_headers(b"dense"), body),
+                outcome="unchanged", large=size > 1000000)
+
+
+def many_parts(count):
+    """`count` empty parts, and a multipart without a boundary whose `count` lines begin with
+    "--": more parts than the parser makes. Both are left as they are."""
+    head = jis_headers(b"parts", content_type=b'multipart/mixed; boundary="p"')[:-1]
+    empty = mail(head, b"--p\r\n\r\n" * count + b"--p--\r\n")
+    head = jis_headers(b"dashes", content_type=b"multipart/mixed")[:-1]
+    dashes = mail(head, b"--\r\n" * count)
+    return [Case(f"empty_parts_{count}", empty, outcome="unchanged", large=count > 100000),
+            Case(f"dash_lines_{count}", dashes, outcome="unchanged", large=count > 100000)]
+
+
 def skin_placeholders_in_text(e):
     """Mail text that holds the skin's placeholders: shown as written, never filled, so that a
     small mail cannot make a page of many times its size."""
@@ -327,7 +347,11 @@ def build(data_path, small=False):
     cases += multipart_without_boundary_lines(e)
     cases.append(skin_placeholders_in_text(e))
     cases += delimiters_in_text(e)
+    cases.append(emoji_dense(e, 1000000))
+    cases += many_parts(20000)
     if not small:
+        cases.append(emoji_dense(e, 10000000))
+        cases += many_parts(1000000)
         cases.append(nested_multiparts(e, 100000))
         cases.append(long_header_line(e, 50000000))
         cases.append(many_header_lines(e, 1000000))
