@@ -1,6 +1,7 @@
 // The emoji resources linked into the module: every carrier's code tables must be its pictograph
-// data written out (and the committed files, so that a stale build is caught), and every
-// pictograph must have one valid, non-blank picture of a name no other carrier's picture has.
+// data written out (and the committed files, so that a stale build is caught), every
+// pictograph must have one valid, non-blank picture of a name no other carrier's picture has,
+// and the generated code rows must be the data too.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -10,6 +11,8 @@
 #include <string>
 #include <vector>
 
+#include "emoji/docomo_unicode_table.h"
+#include "emoji/softbank_unicode_table.h"
 #include "gif_reader.h"
 #include "jtext/csv_column.h"
 #include "platform/platform.h"
@@ -245,6 +248,33 @@ TEST(CarrierPictures, EveryPictographHasOneValidPictureOfItsOwnName) {
     }
   }
   EXPECT_EQ(files.size(), 641 + 252 + 474u);
+}
+
+unsigned Hex(const std::string& digits) {
+  return static_cast<unsigned>(std::stoul(digits, nullptr, 16));
+}
+
+TEST(CarrierCodeRows, AreThePictographData) {
+  const auto docomo = ReadTsv("docomo-emoji.tsv");
+  ASSERT_EQ(kDocomoEmoji.size(), docomo.size());
+  for (std::size_t i = 0; i < docomo.size(); ++i) {
+    SCOPED_TRACE(docomo[i].at("number"));
+    EXPECT_EQ(kDocomoEmoji[i].number, std::stoi(docomo[i].at("number")));
+    EXPECT_EQ(kDocomoEmoji[i].sjis, Hex(docomo[i].at("sjis")));
+    EXPECT_EQ(kDocomoEmoji[i].pua, Hex(docomo[i].at("pua")));
+  }
+  const auto softbank = ReadTsv("softbank-emoji.tsv");
+  ASSERT_EQ(kSoftbankEmoji.size(), softbank.size());
+  for (std::size_t i = 0; i < softbank.size(); ++i) {
+    SCOPED_TRACE(softbank[i].at("number"));
+    const std::string& sjis = softbank[i].at("sjis");
+    EXPECT_EQ(kSoftbankEmoji[i].number, std::stoi(softbank[i].at("number")));
+    EXPECT_EQ(kSoftbankEmoji[i].webcode, Hex(softbank[i].at("webcode")));
+    // The Sky services have no Shift_JIS code; the data gives their escape form instead.
+    EXPECT_EQ(kSoftbankEmoji[i].sjis, sjis.size() == 4 ? Hex(sjis) : 0u);
+    EXPECT_EQ(kSoftbankEmoji[i].pua, Hex(softbank[i].at("pua")));
+  }
+  EXPECT_EQ(kSoftbankEmoji[0].webcode, 'G' << 8 | '!');  // ESC $ G ! SI
 }
 
 // The reader above must reject what a broken picture looks like, or the test proves nothing.
