@@ -1,16 +1,24 @@
 #!/usr/bin/python3
-"""Writes the emoji resources of the plug-in from data/au-emoji.tsv:
+"""Writes the emoji resources of the plug-in from the pictograph data of the three carriers,
+data/au-emoji.tsv, data/docomo-emoji.tsv and data/softbank-emoji.tsv:
 
-  resources/emoji/EMOJI_7BIT.csv, EMOJI_8BIT.csv   the two code tables (Shift_JIS, CR LF rows,
+  resources/emoji/EMOJI_7BIT.csv, EMOJI_8BIT.csv   au's two code tables (Shift_JIS, CR LF rows,
                                                    "number,name,code")
-  resources/emoji/<number>.gif                     one 16 x 16 GIF89a picture per pictograph,
+  resources/emoji/EMOJI_DOCOMO.csv                 docomo's table, keyed by its Shift_JIS codes
+  resources/emoji/EMOJI_SOFTBANK.csv               SoftBank's table, keyed by its Shift_JIS codes
+  resources/emoji/<name>.gif                       one 16 x 16 GIF89a picture per pictograph,
                                                    with a transparent background
   resources/emoji.rc                               the resource script naming all of them
 
+A pictograph's name in the image cache is its number behind its carrier's prefix: none for au
+("12"), "d" for docomo ("d12"), "s" for SoftBank ("s12"). The tables' number column holds that
+name, so that a table row leads to the picture file <name>.gif and the resource "EMOJI" + name
+whichever carrier it belongs to, and no carrier's file can take another's place.
+
 The pictures come from Noto Color Emoji (Debian: fonts-noto-color-emoji) through the data's
-Unicode column; the pictographs without a Unicode equivalent, and the three blanks, get simple
-drawings of our own (plain shapes, pixel letters, and single characters in DejaVu Sans Bold,
-Debian: fonts-dejavu-core). Needs Pillow
+Unicode column; the pictographs without a Unicode equivalent (carrier and service logos), and
+au's three blanks, get simple drawings of our own (plain shapes, pixel letters, and single
+characters in DejaVu Sans Bold, Debian: fonts-dejavu-core). Needs Pillow
 with its raqm layout engine (Debian: python3-pil, libraqm0) for keycaps and flags. The outputs
 are committed, so that a build needs neither Python nor Pillow.
 
@@ -23,13 +31,8 @@ import pathlib
 from PIL import Image, ImageDraw, ImageFont, features
 
 ROOT = pathlib.Path(__file__).resolve().parent.parent
-DATA = ROOT / "data" / "au-emoji.tsv"
 OUT = ROOT / "resources" / "emoji"
 SCRIPT = ROOT / "resources" / "emoji.rc"
-
-# Table name -> data column holding its code. The 7-bit table is keyed by what 7-bit JIS mail
-# becomes after the JIS to Shift_JIS arithmetic, the 8-bit table by the carrier's own codes.
-TABLES = {"EMOJI_7BIT": "sjis_mail", "EMOJI_8BIT": "sjis"}
 
 SIZE = 16  # pictures are SIZE x SIZE pixels
 EMOJI_FONT = "/usr/share/fonts/truetype/noto/NotoColorEmoji.ttf"
@@ -47,36 +50,150 @@ EDGE_LIGHTNESS = 200
 EDGE_DARKENING = 0.72
 
 
-def read_rows():
-    """The data rows as dicts keyed by the header's column names, checked for the rules the
-    plug-in relies on: ascending numbers, names that fit a CSV field, unique 4-digit codes."""
-    lines = [l for l in DATA.read_text(encoding="utf-8").splitlines() if l and l[0] != "#"]
+def read_data(path):
+    """The rows of a pictograph data file as dicts keyed by the header's column names."""
+    lines = [l for l in path.read_text(encoding="utf-8").splitlines() if l and l[0] != "#"]
     header = lines[0].split("\t")
     rows = [dict(zip(header, l.split("\t"))) for l in lines[1:]]
+    assert all(len(r) == len(header) for r in rows), f"{path}: a row of the wrong width"
+    return rows
+
+
+def check_name(row):
+    """The name must come back from a table read as code page 932 by the plug-in's CSV reader:
+    code page 932 reads its Shift_JIS bytes as the same text, but for the wave dash (8160), which
+    it reads as the full-width tilde; and it holds no comma, control byte or leading quote (a
+    blank makes the field quoted, see csv_field)."""
+    name = row["name_ja"]
+    encoded = name.encode("shift_jis")
+    assert encoded.decode("cp932") == name.replace("\u301c", "\uff5e"), row
+    assert 1 <= len(encoded) <= 36 and name == name.strip() and name[0] != '"', row
+    assert not any(b < 0x20 or b in (0x2C, 0x7F) for b in encoded), row
+
+
+def check_codes(rows, column, valid):
+    """`column` holds unique codes of four upper-case hexadecimal digits for which `valid`
+    holds."""
+    codes = [r[column] for r in rows]
+    assert len(set(codes)) == len(codes), column
+    for c in codes:
+        assert len(c) == 4 and c == c.upper() and valid(int(c, 16)), (column, c)
+
+
+def sjis_trail(code):
+    return 0x40 <= code & 0xFF <= 0xFC and code & 0xFF != 0x7F
+
+
+class Carrier:
+    """One carrier's pictographs: its data, its prefix in the image cache, its tables (name ->
+    data column holding the code the table is keyed by) and its own drawings (data number ->
+    function drawing the picture)."""
+
+    def __init__(self, data, prefix, tables, drawings, read):
+        self.data = ROOT / "data" / data
+        self.prefix = prefix
+        self.tables = tables
+        self.drawings = drawings
+        self.read = read  # reads and checks the data: read(carrier) -> rows
+        self.rows = []
+
+    def cache_name(self, row):
+        return self.prefix + row["number"]
+
+    def table_rows(self, column):
+        """The rows that have a code in `column`: all but SoftBank's three webcode-only ones."""
+        return [r for r in self.rows if r[column] is not None]
+
+
+def read_au(carrier):
+    rows = read_data(carrier.data)
     numbers = [int(r["number"]) for r in rows]
     assert numbers == list(range(1, 519)) + list(range(700, 823)), "unexpected numbers"
     for r in rows:
         name = r["name_ja"].encode("shift_jis")
         assert 2 <= len(name) <= 36 and not any(b <= 0x20 or b == 0x2C for b in name), r
-    for column in TABLES.values():
+    for column in carrier.tables.values():
         codes = [r[column] for r in rows]
         assert len(set(codes)) == len(codes), column
         assert all(len(c) == 4 and c == c.upper() and int(c, 16) >= 0 for c in codes), column
     return rows
 
 
+def read_docomo(carrier):
+    """docomo's rows: the basic pictographs 1-176 and the extended ones 1001-1076, each with its
+    Shift_JIS code (F89F-F9FC) and private-use code point (U+E63E-U+E757)."""
+    rows = read_data(carrier.data)
+    numbers = [int(r["number"]) for r in rows]
+    assert numbers == list(range(1, 177)) + list(range(1001, 1077)), "unexpected numbers"
+    for r in rows:
+        check_name(r)
+    check_codes(rows, "sjis", lambda c: 0xF89F <= c <= 0xF9FC and sjis_trail(c))
+    check_codes(rows, "pua", lambda c: 0xE63E <= c <= 0xE757)
+    return rows
+
+
+# SoftBank's six pages of webcodes (the first byte after ESC $) and the Shift_JIS lead byte and
+# half of the trail byte range that each page takes, in the order of their private-use blocks
+# (page G is U+E001-U+E05A, page E U+E101-U+E15A, ...).
+SOFTBANK_PAGES = {0x47: (0xF9, 0), 0x45: (0xF7, 0), 0x46: (0xF7, 1),
+                  0x4F: (0xF9, 1), 0x50: (0xFB, 0), 0x51: (0xFB, 1)}
+
+
+def softbank_codes(webcode):
+    """The Shift_JIS code and private-use code point that SoftBank's tables give the webcode:
+    the page's codes 21-7A run through the lower half of the lead byte's trail bytes (40-9B,
+    skipping 7F) or from A1 through the upper half."""
+    page, cell = webcode >> 8, webcode & 0xFF
+    lead, upper = SOFTBANK_PAGES[page]
+    if upper:
+        trail = cell + 0x80
+    else:
+        trail = cell + 0x20 + (cell + 0x20 >= 0x7F)
+    pua = 0xE000 + 0x100 * list(SOFTBANK_PAGES).index(page) + cell - 0x20
+    return lead << 8 | trail, pua
+
+
+def read_softbank(carrier):
+    """SoftBank's rows 1-266 and 271-478, each with its webcode, Shift_JIS code and private-use
+    code point, which agree as SoftBank numbered them. Three (Sky services) have no Shift_JIS
+    code: their sjis column holds the escape form ESC $ <webcode> SI instead, and becomes None."""
+    rows = read_data(carrier.data)
+    numbers = [int(r["number"]) for r in rows]
+    assert numbers == list(range(1, 267)) + list(range(271, 479)), "unexpected numbers"
+    for r in rows:
+        check_name(r)
+        if r["sjis"] == "1B24" + r["webcode"] + "0F":
+            r["sjis"] = None
+    assert [r["number"] for r in rows if r["sjis"] is None] == ["264", "265", "266"]
+    check_codes(rows, "webcode", lambda c: c >> 8 in SOFTBANK_PAGES and 0x21 <= c & 0xFF <= 0x7A)
+    check_codes(rows, "pua", lambda c: 0xE001 <= c <= 0xE53E)
+    check_codes(carrier.table_rows("sjis"), "sjis", sjis_trail)
+    for r in rows:
+        sjis, pua = softbank_codes(int(r["webcode"], 16))
+        assert (r["sjis"] in (None, f"{sjis:04X}")) and r["pua"] == f"{pua:04X}", r
+    return rows
+
+
 # ---- Tables ------------------------------------------------------------------------------
 
 
-def table_bytes(rows, column):
+def csv_field(name):
+    """`name` as a CSV field: quoted (a quote in it doubled) when it holds a blank, which would
+    otherwise end it."""
+    return '"' + name.replace('"', '""') + '"' if " " in name else name
+
+
+def table_bytes(carrier, column):
     """One table: "number,name,code" CR LF per row, in Shift_JIS."""
-    text = "".join(f"{r['number']},{r['name_ja']},{r[column]}\r\n" for r in rows)
+    text = "".join(f"{carrier.cache_name(r)},{csv_field(r['name_ja'])},{r[column]}\r\n"
+                   for r in carrier.table_rows(column))
     return text.encode("shift_jis")
 
 
-def write_tables(rows):
-    for name, column in TABLES.items():
-        (OUT / f"{name}.csv").write_bytes(table_bytes(rows, column))
+def write_tables():
+    for carrier in CARRIERS:
+        for name, column in carrier.tables.items():
+            (OUT / f"{name}.csv").write_bytes(table_bytes(carrier, column))
 
 
 # ---- Pictures from the emoji font ------------------------------------------------------------
@@ -147,15 +264,29 @@ NARROW = {
     "P": ["##.", "#.#", "#.#", "##.", "#..", "#..", "#.."],
     "Z": ["###", "..#", "..#", ".#.", "#..", "#..", "###"],
     "+": ["...", "...", ".#.", "###", ".#.", "...", "..."],
+    "F": ["###", "#..", "#..", "###", "#..", "#..", "#.."],
+    "M": ["#.#", "###", "###", "#.#", "#.#", "#.#", "#.#"],
+    "R": ["##.", "#.#", "#.#", "##.", "#.#", "#.#", "#.#"],
+    "i": [".#.", "...", "##.", ".#.", ".#.", ".#.", "###"],
+    "0": [".#.", "#.#", "#.#", "#.#", "#.#", "#.#", ".#."],
+    "1": [".#.", "##.", ".#.", ".#.", ".#.", ".#.", "###"],
+    "9": [".#.", "#.#", "#.#", ".##", "..#", "#.#", ".#."],
 }
+# Lower-case Greek alpha, 5 x 7, for docomo's i-appli marks.
+ALPHA = {"a": [".....", ".....", ".##.#", "#..#.", "#..#.", "#..#.", ".##.#"]}
 
 
-def lettered_tile(text, colour, letters):
+def lettered_tile(text, colour, letters, framed=False):
     """White pixel lettering, one blank column between letters, centred on a rounded tile of
-    `colour`."""
+    `colour`; or, `framed`, lettering of `colour` on a white tile in a frame of `colour`."""
     image, draw = canvas()
-    draw.rounded_rectangle((0, 4, DRAW - 1, DRAW - 5), radius=24, fill=colour)
+    if framed:
+        draw.rounded_rectangle((0, 4, DRAW - 1, DRAW - 5), radius=24, fill="white",
+                               outline=colour, width=12)
+    else:
+        draw.rounded_rectangle((0, 4, DRAW - 1, DRAW - 5), radius=24, fill=colour)
     image = scale_down(image)
+    ink = tuple(colour) + (255,) if framed else (255, 255, 255, 255)
     glyphs = [letters[c] for c in text]
     width = sum(len(g[0]) for g in glyphs) + len(glyphs) - 1
     x, top = (SIZE - width) // 2, (SIZE - 7) // 2
@@ -163,7 +294,7 @@ def lettered_tile(text, colour, letters):
         for dy, row in enumerate(glyph):
             for dx, cell in enumerate(row):
                 if cell == "#":
-                    image.putpixel((x + dx, top + dy), (255, 255, 255, 255))
+                    image.putpixel((x + dx, top + dy), ink)
         x += len(glyph[0]) + 1
     return image
 
@@ -233,7 +364,56 @@ def blank(width):
     return image
 
 
-OWN_DRAWINGS = {
+def lettered_disc(letter, colour):
+    """A bold white letter in a disc of `colour` (a service's point mark)."""
+    image, draw = canvas()
+    draw.ellipse((4, 4, DRAW - 5, DRAW - 5), fill=colour)
+    lettering(draw, (4, 4, DRAW - 5, DRAW - 5), letter, "white", 96)
+    return image
+
+
+def sky_tile():
+    """The sky-blue rounded tile of SoftBank's Sky services."""
+    image, draw = canvas()
+    draw.rounded_rectangle((0, 0, DRAW - 1, DRAW - 1), radius=24, fill=(40, 150, 230))
+    return image, draw
+
+
+def sky_wave():
+    """Two white waves on the sky tile."""
+    image, draw = sky_tile()
+    for y in (44, 84):
+        points = [(16 + i, y + 12 * math.sin(i / 96 * 2 * math.pi)) for i in range(0, 97, 4)]
+        draw.line(points, fill="white", width=16, joint="curve")
+    return image
+
+
+def sky_walker():
+    """A white walking figure on the sky tile."""
+    image, draw = sky_tile()
+    draw.ellipse((54, 10, 80, 36), fill="white")  # head
+    for limb in ([(64, 40), (56, 78)],                 # body
+                 [(40, 66), (60, 46), (84, 62)],       # arms
+                 [(30, 116), (56, 78), (86, 114)]):    # legs
+        draw.line(limb, fill="white", width=16, joint="curve")
+    return image
+
+
+def sky_melody():
+    """A white quaver on the sky tile."""
+    image, draw = sky_tile()
+    draw.ellipse((28, 80, 66, 110), fill="white")
+    draw.rectangle((54, 18, 66, 96), fill="white")
+    draw.polygon([(66, 18), (100, 44), (100, 64), (66, 40)], fill="white")
+    return image
+
+
+# The colours of docomo's marks, of its i-appli marks and of the free dial mark.
+DOCOMO_RED = (205, 20, 50)
+APPLI_ORANGE = (240, 120, 0)
+FREE_DIAL_GREEN = (0, 150, 70)
+
+AU_DRAWINGS = {
     "4": question_badge,
     "150": lambda: lettered_tile("PDC", (100, 100, 112), NARROW),
     "173": lambda: blank(16),
@@ -245,6 +425,25 @@ OWN_DRAWINGS = {
     "500": wave,
     "802": film,
     "815": envelope_with_c,
+}
+
+DOCOMO_DRAWINGS = {
+    "108": lambda: lettered_tile("i", DOCOMO_RED, NARROW),                # i-mode
+    "109": lambda: lettered_tile("i", DOCOMO_RED, NARROW, framed=True),   # i-mode, framed
+    "111": lambda: lettered_tile("DCM", DOCOMO_RED, NARROW),              # provided by docomo
+    "112": lambda: lettered_disc("P", DOCOMO_RED),                        # docomo point
+    "122": lambda: lettered_tile("FREE", FREE_DIAL_GREEN, NARROW),        # free dial
+    "124": question_badge,                                                # MobileQ, as au's
+    "1001": lambda: lettered_tile("ia", APPLI_ORANGE, NARROW | ALPHA),    # i-appli
+    "1002": lambda: lettered_tile("ia", APPLI_ORANGE, NARROW | ALPHA, framed=True),
+}
+
+SOFTBANK_DRAWINGS = {
+    "197": DOCOMO_DRAWINGS["122"],  # free dial
+    "264": sky_wave,
+    "265": sky_walker,
+    "266": sky_melody,
+    "433": lambda: lettered_tile("109", (40, 40, 48), NARROW),  # the Shibuya store's mark
 }
 
 
@@ -322,40 +521,59 @@ def gif_bytes(picture):
     return data
 
 
-def picture_for(row, font):
-    own = OWN_DRAWINGS.get(row["number"])
+def picture_for(carrier, row, font):
+    own = carrier.drawings.get(row["number"])
     if own:
         return scale_down(own())
     assert row["unicode"], f"pictograph {row['number']} has neither a Unicode code nor a drawing"
     return scale_down(font.render(unicode_text(row["unicode"])))
 
 
-def write_pictures(rows):
+def write_pictures():
     font = EmojiFont()
     for old in OUT.glob("*.gif"):
         old.unlink()
-    for row in rows:
-        picture = outline_light_edges(harden(picture_for(row, font)))
-        (OUT / f"{row['number']}.gif").write_bytes(gif_bytes(picture))
+    for carrier in CARRIERS:
+        for row in carrier.rows:
+            picture = outline_light_edges(harden(picture_for(carrier, row, font)))
+            (OUT / f"{carrier.cache_name(row)}.gif").write_bytes(gif_bytes(picture))
 
 
 # ---- Resource script ---------------------------------------------------------------------------
 
 
-def write_script(rows):
+def write_script():
     lines = ["// Emoji pictures and code tables. Generated by tools/make_emoji_resources.py;",
              "// do not edit."]
-    lines += [f'EMOJI{r["number"]} GIF "emoji/{r["number"]}.gif"' for r in rows]
-    lines += [f'{name} TEXT "emoji/{name}.csv"' for name in TABLES]
+    for carrier in CARRIERS:
+        lines += [f'EMOJI{name} GIF "emoji/{name}.gif"'
+                  for name in map(carrier.cache_name, carrier.rows)]
+    lines += [f'{name} TEXT "emoji/{name}.csv"' for c in CARRIERS for name in c.tables]
     SCRIPT.write_text("\n".join(lines) + "\n", encoding="ascii")
 
 
+# The carriers, and how each one's data is read and checked. au's 7-bit table is keyed by what
+# 7-bit JIS mail becomes after the JIS to Shift_JIS arithmetic, its 8-bit table by the carrier's
+# own codes; docomo and SoftBank have one table each, keyed by their own Shift_JIS codes.
+CARRIERS = [
+    Carrier("au-emoji.tsv", "", {"EMOJI_7BIT": "sjis_mail", "EMOJI_8BIT": "sjis"},
+            AU_DRAWINGS, read_au),
+    Carrier("docomo-emoji.tsv", "d", {"EMOJI_DOCOMO": "sjis"}, DOCOMO_DRAWINGS, read_docomo),
+    Carrier("softbank-emoji.tsv", "s", {"EMOJI_SOFTBANK": "sjis"}, SOFTBANK_DRAWINGS,
+            read_softbank),
+]
+
+
 def main():
-    rows = read_rows()
+    for carrier in CARRIERS:
+        carrier.rows = carrier.read(carrier)
+        assert not set(carrier.drawings) - {r["number"] for r in carrier.rows}, carrier.data
+    names = [n.lower() for c in CARRIERS for n in map(c.cache_name, c.rows)]
+    assert len(set(names)) == len(names), "two pictographs share a cache name"
     OUT.mkdir(parents=True, exist_ok=True)
-    write_tables(rows)
-    write_pictures(rows)
-    write_script(rows)
+    write_tables()
+    write_pictures()
+    write_script()
 
 
 if __name__ == "__main__":

@@ -1,14 +1,20 @@
-// The emoji resources linked into the module: the two code tables must be the pictograph data
-// written out (and the committed files, so that a stale build is caught), and every pictograph
-// number must have one valid, non-blank picture.
+// The emoji resources linked into the module: every carrier's code tables must be its pictograph
+// data written out (and the committed files, so that a stale build is caught), every
+// pictograph must have one valid, non-blank picture of a name no other carrier's picture has,
+// and the generated code rows must be the data too.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cctype>
 #include <map>
 #include <set>
 #include <string>
 #include <vector>
 
+#include "emoji/docomo_unicode_table.h"
+#include "emoji/softbank_unicode_table.h"
 #include "gif_reader.h"
+#include "jtext/csv_column.h"
 #include "platform/platform.h"
 
 namespace pictolumen {
@@ -34,21 +40,29 @@ std::vector<std::string> Split(std::string_view text, std::string_view separator
   return parts;
 }
 
-// The rows of data/au-emoji.tsv: comment lines start with '#', then a header line naming the
-// tab-separated columns.
-std::vector<DataRow> ReadData() {
-  const std::string text = platform::ReadWholeFile(kSourceDir + "/data/au-emoji.tsv");
-  std::vector<DataRow> rows;
-  std::map<std::string, std::size_t> column;
+// The rows of data/<file>, column name to value: comment lines start with '#', then a header
+// line naming the tab-separated columns.
+std::vector<std::map<std::string, std::string>> ReadTsv(const std::string& file) {
+  const std::string text = platform::ReadWholeFile(kSourceDir + "/data/" + file);
+  std::vector<std::map<std::string, std::string>> rows;
+  std::vector<std::string> header;
   for (const std::string& line : Split(text, "\n")) {
     if (line.empty() || line[0] == '#') continue;
     const std::vector<std::string> fields = Split(line, "\t");
-    if (column.empty()) {
-      for (std::size_t i = 0; i < fields.size(); ++i) column[fields[i]] = i;
+    if (header.empty()) {
+      header = fields;
       continue;
     }
-    rows.push_back({fields.at(column.at("number")), fields.at(column.at("name_ja")),
-                    fields.at(column.at("sjis_mail")), fields.at(column.at("sjis"))});
+    auto& row = rows.emplace_back();
+    for (std::size_t i = 0; i < header.size(); ++i) row[header[i]] = fields.at(i);
+  }
+  return rows;
+}
+
+std::vector<DataRow> ReadData() {
+  std::vector<DataRow> rows;
+  for (const auto& r : ReadTsv("au-emoji.tsv")) {
+    rows.push_back({r.at("number"), r.at("name_ja"), r.at("sjis_mail"), r.at("sjis")});
   }
   return rows;
 }
@@ -135,6 +149,23 @@ TEST(EmojiTables, FollowTheTableFormat) {
   EXPECT_EQ(eight_rows.front(), "1,\x81\x49,F659");
 }
 
+// The picture resource "EMOJI" + `name` is the committed file <name>.gif and a valid 16 x 16
+// GIF89a with a transparent colour and at least a few drawn pixels.
+void ExpectValidPicture(const std::string& name, std::string_view data) {
+  SCOPED_TRACE(name);
+  EXPECT_EQ(data, platform::ReadWholeFile(kSourceDir + "/resources/emoji/" + name + ".gif"));
+  testing::GifPicture picture;
+  ASSERT_NO_THROW(picture = testing::ReadGif(data));
+  EXPECT_EQ(picture.version, "GIF89a");
+  EXPECT_EQ(picture.width, 16);
+  EXPECT_EQ(picture.height, 16);
+  ASSERT_GE(picture.transparent, 0) << "no transparent colour";
+  EXPECT_LT(static_cast<std::size_t>(picture.transparent), picture.palette.size());
+  int drawn = 0;
+  for (const std::uint8_t index : picture.indices) drawn += index != picture.transparent;
+  EXPECT_GE(drawn, 8) << "blank picture";
+}
+
 TEST(EmojiPictures, EveryNumberHasOneValidPicture) {
   int pictures = 0;
   for (int n = 0; n <= 1200; ++n) {
@@ -144,23 +175,106 @@ TEST(EmojiPictures, EveryNumberHasOneValidPicture) {
     ASSERT_EQ(data.has_value(), IsPictographNumber(n));
     if (!data) continue;
     ++pictures;
-    EXPECT_EQ(*data, platform::ReadWholeFile(kSourceDir + "/resources/emoji/" + std::to_string(n) +
-                                             ".gif"));
-    testing::GifPicture picture;
-    ASSERT_NO_THROW(picture = testing::ReadGif(*data));
-    EXPECT_EQ(picture.version, "GIF89a");
-    EXPECT_TRUE(picture.width == 16 || picture.width == 15);
-    EXPECT_EQ(picture.height, 16);
-    ASSERT_GE(picture.transparent, 0) << "no transparent colour";
-    EXPECT_LT(static_cast<std::size_t>(picture.transparent), picture.palette.size());
-    int drawn = 0;
-    for (const std::uint8_t index : picture.indices) drawn += index != picture.transparent;
-    EXPECT_GE(drawn, 8) << "blank picture";
+    ExpectValidPicture(std::to_string(n), *data);
   }
   EXPECT_EQ(pictures, 641);
   for (const char* name : {"EMOJI01", "EMOJI0822", "EMOJI", "EMOJI_7BIT"}) {
     EXPECT_FALSE(platform::FindResourceData("GIF", name).has_value()) << name;
   }
+}
+
+// docomo's and SoftBank's pictographs are named in the cache by their number behind a prefix,
+// and each has one table keyed by the carrier's Shift_JIS codes.
+struct OtherCarrier {
+  std::string data, prefix, table;
+  std::size_t table_rows;
+  bool (*in_code_range)(unsigned code);
+};
+const OtherCarrier kOtherCarriers[] = {
+    {"docomo-emoji.tsv", "d", "EMOJI_DOCOMO", 252,
+     [](unsigned c) { return c >= 0xF89F && c <= 0xF9FC; }},
+    {"softbank-emoji.tsv", "s", "EMOJI_SOFTBANK", 471, [](unsigned c) {
+       return (c >= 0xF741 && c <= 0xF7F5) || (c >= 0xF941 && c <= 0xF9F5) ||
+              (c >= 0xFB41 && c <= 0xFBDE);
+     }}};
+
+// The table as the plug-in reads it: every data row with a Shift_JIS code (three of SoftBank's
+// have none), in order, "prefix+number,name,code" CR LF, the name in code page 932.
+TEST(CarrierTables, AreThePictographDataWrittenOut) {
+  for (const OtherCarrier& carrier : kOtherCarriers) {
+    SCOPED_TRACE(carrier.table);
+    const std::string table = Table(carrier.table);
+    EXPECT_EQ(table,
+              platform::ReadWholeFile(kSourceDir + "/resources/emoji/" + carrier.table + ".csv"));
+    ASSERT_TRUE(table.ends_with("\r\n"));
+    EXPECT_EQ(std::count(table.begin(), table.end(), '\n'),
+              std::count(table.begin(), table.end(), '\r'));
+    std::vector<std::string> lines = Split(table, "\r\n");
+    lines.pop_back();
+    ASSERT_EQ(lines.size(), carrier.table_rows);
+    std::size_t line = 0;
+    for (const auto& row : ReadTsv(carrier.data)) {
+      if (row.at("sjis").size() != 4) continue;
+      SCOPED_TRACE(lines.at(line));
+      const StringList fields = SplitCsvLine(lines.at(line++));
+      ASSERT_EQ(fields.size(), 3u);
+      EXPECT_EQ(fields[0], carrier.prefix + row.at("number"));
+      // Code page 932 reads the wave dash of Shift_JIS (8160) as the full-width tilde.
+      std::string name = row.at("name_ja");
+      for (std::size_t at; (at = name.find("\u301C")) != std::string::npos;) {
+        name.replace(at, 3, "\uFF5E");
+      }
+      EXPECT_EQ(platform::AnsiToUtf8(fields[1]), name);
+      EXPECT_EQ(fields[2], row.at("sjis"));
+      EXPECT_TRUE(carrier.in_code_range(std::stoul(fields[2], nullptr, 16)));
+    }
+    EXPECT_EQ(line, lines.size());
+  }
+}
+
+// Every carrier's pictures share the cache folder, whose names ignore letter case on Windows.
+TEST(CarrierPictures, EveryPictographHasOneValidPictureOfItsOwnName) {
+  std::set<std::string> files;
+  for (const DataRow& row : ReadData()) files.insert(row.number + ".gif");
+  for (const OtherCarrier& carrier : kOtherCarriers) {
+    for (const auto& row : ReadTsv(carrier.data)) {
+      const std::string name = carrier.prefix + row.at("number");
+      std::string file = name + ".gif";
+      std::transform(file.begin(), file.end(), file.begin(), ::tolower);
+      EXPECT_TRUE(files.insert(file).second) << file;
+      const auto data = platform::FindResourceData("GIF", "EMOJI" + name);
+      ASSERT_TRUE(data.has_value()) << name;
+      ExpectValidPicture(name, *data);
+    }
+  }
+  EXPECT_EQ(files.size(), 641 + 252 + 474u);
+}
+
+unsigned Hex(const std::string& digits) {
+  return static_cast<unsigned>(std::stoul(digits, nullptr, 16));
+}
+
+TEST(CarrierCodeRows, AreThePictographData) {
+  const auto docomo = ReadTsv("docomo-emoji.tsv");
+  ASSERT_EQ(kDocomoEmoji.size(), docomo.size());
+  for (std::size_t i = 0; i < docomo.size(); ++i) {
+    SCOPED_TRACE(docomo[i].at("number"));
+    EXPECT_EQ(kDocomoEmoji[i].number, std::stoi(docomo[i].at("number")));
+    EXPECT_EQ(kDocomoEmoji[i].sjis, Hex(docomo[i].at("sjis")));
+    EXPECT_EQ(kDocomoEmoji[i].pua, Hex(docomo[i].at("pua")));
+  }
+  const auto softbank = ReadTsv("softbank-emoji.tsv");
+  ASSERT_EQ(kSoftbankEmoji.size(), softbank.size());
+  for (std::size_t i = 0; i < softbank.size(); ++i) {
+    SCOPED_TRACE(softbank[i].at("number"));
+    const std::string& sjis = softbank[i].at("sjis");
+    EXPECT_EQ(kSoftbankEmoji[i].number, std::stoi(softbank[i].at("number")));
+    EXPECT_EQ(kSoftbankEmoji[i].webcode, Hex(softbank[i].at("webcode")));
+    // The Sky services have no Shift_JIS code; the data gives their escape form instead.
+    EXPECT_EQ(kSoftbankEmoji[i].sjis, sjis.size() == 4 ? Hex(sjis) : 0u);
+    EXPECT_EQ(kSoftbankEmoji[i].pua, Hex(softbank[i].at("pua")));
+  }
+  EXPECT_EQ(kSoftbankEmoji[0].webcode, 'G' << 8 | '!');  // ESC $ G ! SI
 }
 
 // The reader above must reject what a broken picture looks like, or the test proves nothing.
