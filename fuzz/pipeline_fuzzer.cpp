@@ -51,6 +51,24 @@ void CheckPictures(std::string_view html, std::string_view cache) {
   }
 }
 
+// The new frame reads back whole: mixed > related > alternative > the plain and the HTML text,
+// the root itself where the mail had one part, else the root's last sub-part. A line of the
+// mail that a reader took for a delimiter would cut it short or add parts to it.
+void CheckFrame(const TMimePart& root) {
+  FUZZ_CHECK(root.SubPartCount() != 0, "the new mail has no parts");
+  const TMimePart& mixed = root.SubPartCount() == 1 ? root : *root.SubParts.back();
+  FUZZ_CHECK(mixed.SubType == "MIXED" && mixed.SubPartCount() == 1, mixed.SubType);
+  const TMimePart& related = *mixed.SubParts[0];
+  FUZZ_CHECK(related.SubType == "RELATED" && related.SubPartCount() == 1, related.SubType);
+  const TMimePart& alternative = *related.SubParts[0];
+  FUZZ_CHECK(alternative.SubType == "ALTERNATIVE" && alternative.SubPartCount() == 2,
+             alternative.SubType);
+  FUZZ_CHECK(alternative.SubParts[0]->Description == "Message text",
+             alternative.SubParts[0]->Description);
+  FUZZ_CHECK(alternative.SubParts[1]->Description == "HTML text",
+             alternative.SubParts[1]->Description);
+}
+
 }  // namespace
 
 extern "C" int LLVMFuzzerInitialize(int*, char***) {
@@ -79,6 +97,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   TMimeMess rewritten;
   rewritten.Lines.SetText(*handed);
   rewritten.ParseMessage();
+  CheckFrame(*rewritten.MessagePart);
   CheckPictures(HtmlOf(rewritten), GetCacheFolder());
   return 0;
 }
