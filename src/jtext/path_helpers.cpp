@@ -73,7 +73,9 @@ std::string ChangeFileExtension(std::string_view path, std::string_view extensio
 
 bool FileAttrMatches(std::uint8_t attribute_set, std::uint32_t attributes) {
   if (attributes & (platform::kAttrFolder | platform::kAttrVolume)) return false;
-  if (attributes == 0) return (attribute_set & kListPlain) != 0;
+  constexpr std::uint32_t kListedBits = platform::kAttrReadOnly | platform::kAttrHidden |
+                                        platform::kAttrSystem | platform::kAttrArchive;
+  if ((attributes & kListedBits) == 0) return (attribute_set & kListPlain) != 0;
   return ((attribute_set & kListReadOnly) && (attributes & platform::kAttrReadOnly)) ||
          ((attribute_set & kListHidden) && (attributes & platform::kAttrHidden)) ||
          ((attribute_set & kListSystem) && (attributes & platform::kAttrSystem)) ||

@@ -41,8 +41,9 @@ inline constexpr std::uint8_t kListPlain = 0x10;
 inline constexpr std::uint8_t kListAllFiles = 0x1F;
 
 // Whether a directory entry with `attributes` (the file system's bits) passes the attribute set:
-// folders and volume labels never; attributes exactly 0 when the set has 0x10; otherwise when a
-// read-only, hidden, system or archive bit meets its flag in the set.
+// folders and volume labels never; an entry with none of the read-only, hidden, system and
+// archive bits (0, or only bits such as "normal" 0x80) when the set has 0x10; otherwise when one
+// of those bits meets its flag in the set. With kListAllFiles every other entry passes.
 bool FileAttrMatches(std::uint8_t attribute_set, std::uint32_t attributes);
 
 // Adds the full paths of the entries matching `pattern` (wildcards * and ?) that pass

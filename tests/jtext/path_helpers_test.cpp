@@ -48,8 +48,8 @@ TEST(FileAttrMatches, FollowsTheAttributeSet) {
   EXPECT_TRUE(FileAttrMatches(kListArchive, platform::kAttrArchive));
   EXPECT_TRUE(FileAttrMatches(kListReadOnly, platform::kAttrReadOnly | 0x80));
   EXPECT_FALSE(FileAttrMatches(kListHidden, platform::kAttrArchive));
-  EXPECT_FALSE(FileAttrMatches(kListAllFiles, 0x80));   // normal alone
-  EXPECT_FALSE(FileAttrMatches(kListAllFiles, 0x100));  // temporary alone
+  EXPECT_TRUE(FileAttrMatches(kListAllFiles, 0x80));   // normal alone
+  EXPECT_TRUE(FileAttrMatches(kListAllFiles, 0x100));  // temporary alone
 }
 
 TEST(ListFiles, SortsWithoutCaseSkipsFoldersAndCallsBackForEveryEntry) {
