@@ -33,7 +33,10 @@ void* ModuleSymbol(void* module, const std::string& name);
 // A library loaded at run time; unloaded when the object dies.
 class DynamicLibrary {
  public:
-  // Loads `name` through the system's library search order; null when it cannot be loaded.
+  // Loads `name`; null when it cannot be loaded. On Windows only this module's folder, the host
+  // program's folder, folders added by the host and the system folder are searched, never the
+  // current folder or PATH, so that a library planted there cannot run in the host. Natively the
+  // system's search order (dlopen).
   static std::unique_ptr<DynamicLibrary> Load(const std::string& name);
   ~DynamicLibrary();
   DynamicLibrary(const DynamicLibrary&) = delete;

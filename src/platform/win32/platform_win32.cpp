@@ -60,6 +60,56 @@ std::string Narrow(std::wstring_view text, UINT code_page) {
   return narrow;
 }
 
+// The folder part of `path` up to and including its last backslash or slash, two-byte characters
+// of the ANSI code page stepped over; empty when there is none.
+std::string FolderOf(const std::string& path) {
+  std::size_t end = 0;
+  for (std::size_t i = 0; i < path.size(); ++i) {
+    if (IsDBCSLeadByte(static_cast<BYTE>(path[i]))) {
+      ++i;
+    } else if (path[i] == '\\' || path[i] == '/') {
+      end = i + 1;
+    }
+  }
+  return path.substr(0, end);
+}
+
+std::string ModuleFolder(HMODULE module) {
+  char buffer[MAX_PATH];
+  const DWORD n = GetModuleFileNameA(module, buffer, sizeof buffer);
+  return n == 0 || n >= sizeof buffer ? std::string() : FolderOf(std::string(buffer, n));
+}
+
+// Loads `name` from this module's folder, the program's folder, folders the host added and the
+// system folder, never from the current folder or PATH. The library's own dependencies are looked
+// for in its folder and the same safe ones.
+HMODULE LoadLibraryFromSafeFolders(const std::string& name) {
+  constexpr DWORD kSafeFolders = LOAD_LIBRARY_SEARCH_APPLICATION_DIR |
+                                 LOAD_LIBRARY_SEARCH_USER_DIRS | LOAD_LIBRARY_SEARCH_SYSTEM32;
+  const std::string own_folder = ModuleFolder(ThisModule());
+  if (HMODULE module = LoadLibraryExA((own_folder + name).c_str(), nullptr,
+                                      LOAD_LIBRARY_SEARCH_DLL_LOAD_DIR | kSafeFolders)) {
+    return module;
+  }
+  if (GetLastError() != ERROR_INVALID_PARAMETER) {
+    return LoadLibraryExA(name.c_str(), nullptr, kSafeFolders);
+  }
+  // A system that lacks the search flags (Windows Vista, and 7 without its update of 2011): the
+  // same folders by full path.
+  char system[MAX_PATH];
+  const UINT n = GetSystemDirectoryA(system, sizeof system);
+  const std::string system_folder =
+      n == 0 || n >= sizeof system ? std::string() : std::string(system, n) + "\\";
+  for (const std::string& folder : {own_folder, ModuleFolder(nullptr), system_folder}) {
+    if (folder.empty()) continue;
+    if (HMODULE module =
+            LoadLibraryExA((folder + name).c_str(), nullptr, LOAD_WITH_ALTERED_SEARCH_PATH)) {
+      return module;
+    }
+  }
+  return nullptr;
+}
+
 }  // namespace
 
 HMODULE ThisModule() {
@@ -89,7 +139,7 @@ void* ModuleSymbol(void* module, const std::string& name) {
 }
 
 std::unique_ptr<DynamicLibrary> DynamicLibrary::Load(const std::string& name) {
-  HMODULE module = LoadLibraryA(name.c_str());
+  HMODULE module = LoadLibraryFromSafeFolders(name);
   if (!module) return nullptr;
   return std::unique_ptr<DynamicLibrary>(new DynamicLibrary(module));
 }
