@@ -2,7 +2,6 @@
 
 #include <utility>
 
-#include "common/text.h"
 #include "emoji/emoji_markup.h"
 #include "jtext/path_helpers.h"
 #include "platform/platform.h"
@@ -66,7 +65,7 @@ std::string GetSkinFolder() {
 std::string ToForwardSlashes(std::string_view text) {
   std::string output(text);
   for (std::size_t i = 0; i < output.size(); ++i) {
-    if (IsSjisLeadByte(static_cast<unsigned char>(output[i]))) {
+    if (platform::IsFileNameLeadByte(static_cast<unsigned char>(output[i]))) {
       ++i;
     } else if (output[i] == '\\') {
       output[i] = '/';

@@ -13,8 +13,9 @@ inline constexpr char kDefaultSkin[] = "Simple";
 // ("C:\Host\PlugIns\Pictolumen_SKIN\").
 std::string GetSkinFolder();
 
-// `text` with every "\" turned into "/", Shift_JIS two-byte characters stepped over, so that
-// characters such as 0x83 0x5C keep their second byte.
+// `text` with every "\" turned into "/", two-byte characters of the file names' code page
+// stepped over (platform::IsFileNameLeadByte), so that Shift_JIS characters such as 0x83 0x5C
+// keep their second byte on Windows.
 // ToForwardSlashes("C:\\Mail\\Pictolumen_SKIN\\") == "C:/Mail/Pictolumen_SKIN/"
 std::string ToForwardSlashes(std::string_view text);
 

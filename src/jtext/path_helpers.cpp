@@ -12,13 +12,14 @@ bool IsSeparator(char c) {
   return c == '\\' || c == platform::kPathSeparator;
 }
 
-// Position of the last separator before `end` that is not the second byte of a Shift_JIS
-// character (`also` names one more byte that counts as a separator), or npos.
+// Position of the last separator before `end` that is not the second byte of a two-byte
+// character of the file names' code page (`also` names one more byte that counts as a
+// separator), or npos.
 std::size_t LastSeparator(std::string_view path, std::size_t end, char also = '\0') {
   std::size_t found = std::string_view::npos;
   for (std::size_t i = 0; i < end; ++i) {
     const auto byte = static_cast<unsigned char>(path[i]);
-    if (IsSjisLeadByte(byte)) {
+    if (platform::IsFileNameLeadByte(byte)) {
       ++i;
     } else if (IsSeparator(path[i]) || (also != '\0' && path[i] == also)) {
       found = i;
@@ -61,7 +62,7 @@ std::string ChangeFileExtension(std::string_view path, std::string_view extensio
   const std::size_t name_start = separator == std::string_view::npos ? 0 : separator + 1;
   std::size_t dot = std::string_view::npos;
   for (std::size_t i = name_start; i < path.size(); ++i) {
-    if (IsSjisLeadByte(static_cast<unsigned char>(path[i]))) {
+    if (platform::IsFileNameLeadByte(static_cast<unsigned char>(path[i]))) {
       ++i;
     } else if (path[i] == '.') {
       dot = i;

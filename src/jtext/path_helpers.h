@@ -22,13 +22,15 @@ std::string ModuleFileName();
 
 // The folder part of `path` up to and including its last separator, the last byte not
 // examined; empty when there is none. Separators are "\" (and "/" natively); the second byte of
-// a Shift_JIS character is never taken for one.
+// a two-byte character of the file names' code page (Shift_JIS on Windows with code page 932;
+// none natively, where names are UTF-8: platform::IsFileNameLeadByte) is never taken for one.
 // FolderOfPath("C:\\Host\\PlugIns\\Pictolumen.dll") == "C:\\Host\\PlugIns\\"
 // FolderOfPath("C:\\dir\\") == "C:\\";  FolderOfPath("a.txt") == ""
 std::string FolderOfPath(std::string_view path);
 
 // `path` with the extension of its file name (from the last "." after the last separator or
-// ":") replaced by `extension`, or `extension` appended when the name has none.
+// ":", two-byte characters stepped over as in FolderOfPath) replaced by `extension`, or
+// `extension` appended when the name has none.
 // ChangeFileExtension("C:\\P\\Pictolumen.dll", ".ini") == "C:\\P\\Pictolumen.ini"
 std::string ChangeFileExtension(std::string_view path, std::string_view extension);
 

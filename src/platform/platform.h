@@ -143,6 +143,15 @@ std::string TimeSeparator();                    // the locale's, usually ":"
 // The text in the system's ANSI code page as UTF-8, for printing on a terminal.
 std::string AnsiToUtf8(std::string_view text);
 
+// Whether `byte` begins a two-byte character of the code page in which the system names files:
+// on Windows the ANSI code page (IsDBCSLeadByte; Shift_JIS lead bytes under code page 932);
+// natively never, file names being UTF-8, whose bytes never look like a separator.
+bool IsFileNameLeadByte(unsigned char byte);
+
+// A file name or path as text in the ANSI code page, for showing it with other texts: on Windows
+// it is that already; natively UTF-8 converted to code page 932 (bytes it lacks kept as they are).
+std::string FileNameToAnsi(std::string_view name);
+
 // ---- User interface -------------------------------------------------------------------------
 
 inline constexpr int kMessageBoxOk = 1;

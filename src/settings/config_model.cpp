@@ -122,6 +122,12 @@ std::optional<std::string> TfrmConfig::OnOk() {
   return ErrorOf([this] { btnOKClick(); });
 }
 
+std::vector<std::string> TfrmConfig::SkinNames() const {
+  std::vector<std::string> names;
+  for (const std::string& item : SkinList.Items) names.push_back(platform::FileNameToAnsi(item));
+  return names;
+}
+
 std::optional<std::size_t> TfrmConfig::SelectedSkin() const {
   for (std::size_t i = 0; i < SkinList.Selected.size(); ++i) {
     if (SkinList.Selected[i]) return i;

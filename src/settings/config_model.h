@@ -53,7 +53,8 @@ class TfrmConfig final : public platform::SettingsDialogModel {
   // The view's side.
   std::string Text(platform::DialogText which) const override;
   std::optional<std::string> OnShow() override;
-  std::vector<std::string> SkinNames() const override { return SkinList.Items; }
+  // The skin names as texts in the ANSI code page (platform::FileNameToAnsi).
+  std::vector<std::string> SkinNames() const override;
   std::optional<std::size_t> SelectedSkin() const override;
   void SelectSkin(std::optional<std::size_t> index) override;
   bool Enabled() const override { return chbIsEnable.Checked; }

@@ -20,8 +20,13 @@ const char* const kInstalledSkins[] = {"Simple", "Letter", "Night"};
 TEST(ToForwardSlashes, TurnsBackslashesButNotTrailBytes) {
   EXPECT_EQ(ToForwardSlashes("C:\\Mail\\PlugIns\\Pictolumen_SKIN\\"),
             "C:/Mail/PlugIns/Pictolumen_SKIN/");
+#ifdef _WIN32
   // ソ (83 5C) and 表 (95 5C) keep their second byte; half-width ｱ (B1) is one byte.
   EXPECT_EQ(ToForwardSlashes("C:\\\x83\x5c\\\x95\x5c\\\xb1\\"), "C:/\x83\x5c/\x95\x5c/\xb1/");
+#else
+  // Natively names are UTF-8, whose bytes are never a backslash: あ is E3 81 82.
+  EXPECT_EQ(ToForwardSlashes("a\\\xE3\x81\x82\\"), "a/\xE3\x81\x82/");
+#endif
   EXPECT_EQ(ToForwardSlashes("a\\\x83"), "a/\x83");
   EXPECT_EQ(ToForwardSlashes(""), "");
 }

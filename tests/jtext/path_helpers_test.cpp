@@ -33,6 +33,14 @@ TEST(FolderOfPath, KeepsTheLastSeparator) {
   EXPECT_EQ(FolderOfPath("C:\\d\\\x95\x5C"), "C:\\d\\");
 }
 
+#ifndef _WIN32
+// Natively file names are UTF-8: あ (E3 81 82) holds two bytes that are Shift_JIS lead bytes.
+TEST(FolderOfPath, SplitsUtf8NamesByteByByte) {
+  EXPECT_EQ(FolderOfPath("/x/\xE3\x81\x82/P.so"), "/x/\xE3\x81\x82/");
+  EXPECT_EQ(ChangeFileExtension("/x/\xE3\x81\x82.so", ".ini"), "/x/\xE3\x81\x82.ini");
+}
+#endif
+
 TEST(ChangeFileExtension, ReplacesOnlyTheNamesExtension) {
   EXPECT_EQ(ChangeFileExtension("C:\\Host\\PlugIns\\Pictolumen.dll", ".ini"),
             "C:\\Host\\PlugIns\\Pictolumen.ini");

@@ -389,6 +389,14 @@ std::string AnsiToUtf8(std::string_view text) {
   return IconvText(text, "UTF-8", "CP932");
 }
 
+bool IsFileNameLeadByte(unsigned char) {
+  return false;
+}
+
+std::string FileNameToAnsi(std::string_view name) {
+  return IconvText(name, "CP932", "UTF-8");
+}
+
 // ---- User interface -------------------------------------------------------------------------
 
 int ShowMessageBox(void*, const std::string& text, const std::string& caption) {

@@ -352,6 +352,14 @@ std::string AnsiToUtf8(std::string_view text) {
   return Narrow(Widen(text, CP_ACP), CP_UTF8);
 }
 
+bool IsFileNameLeadByte(unsigned char byte) {
+  return IsDBCSLeadByte(byte) != 0;
+}
+
+std::string FileNameToAnsi(std::string_view name) {
+  return std::string(name);
+}
+
 // ---- User interface -------------------------------------------------------------------------
 
 int ShowMessageBox(void* owner, const std::string& text, const std::string& caption) {
