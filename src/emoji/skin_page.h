@@ -20,7 +20,8 @@ std::string GetSkinFolder();
 std::string ToForwardSlashes(std::string_view text);
 
 // The page made from the skin named in the settings (key "SkinList_Seletced", default
-// "Simple"; "Simple" when that skin's file is missing): every `<img src="` and
+// "Simple"; "Simple" when that skin's file is missing or no file ReadFileText reads, or when the
+// name holds a path separator or ".." and so would leave the skin folder): every `<img src="` and
 // ` background="` gets the skin folder in slash form after it, then every "{Body}" of the skin
 // becomes `html_body` (the result of EmojiToHtml) and every "{Subject}" of the skin becomes
 // EmojiToHtml(subject, transfer_encoding); the words in the mail's own text stay as they are.

@@ -105,7 +105,7 @@ void ListFiles(std::string_view pattern, std::uint8_t attribute_set, StringList&
 }
 
 std::string ReadFileText(const std::string& file_name) {
-  return platform::ReadWholeFile(file_name);
+  return platform::ReadWholeFile(file_name, kReadFileTextLimit);
 }
 
 }  // namespace pictolumen

@@ -1,6 +1,7 @@
 // String, path and module helpers shared by the pipeline, the skins and the settings.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <functional>
 #include <string>
@@ -54,7 +55,12 @@ bool FileAttrMatches(std::uint8_t attribute_set, std::uint32_t attributes);
 void ListFiles(std::string_view pattern, std::uint8_t attribute_set, StringList& list,
                const std::function<void(const std::string&)>& callback = {});
 
-// The whole file as bytes. Raises IoError when it cannot be opened or read.
+// The largest file ReadFileText reads: an emoji table or a skin is a small fraction of it.
+inline constexpr std::size_t kReadFileTextLimit = std::size_t{4} << 20;
+
+// The whole file as bytes. Raises IoError when it cannot be opened or read; a file that is no
+// regular file or larger than kReadFileTextLimit raises it with code 2, as a missing one
+// (platform::ReadWholeFile).
 std::string ReadFileText(const std::string& file_name);
 
 }  // namespace pictolumen

@@ -5,6 +5,7 @@
 #pragma once
 
 #include <array>
+#include <cstddef>
 #include <cstdint>
 #include <memory>
 #include <optional>
@@ -56,7 +57,8 @@ class DynamicLibrary {
 // natively $TMPDIR or /tmp).
 std::string TempFolder();
 
-bool FileExists(const std::string& path);    // true for an existing file that is not a folder
+// True for an existing file that is not a folder (natively: a regular file, links followed).
+bool FileExists(const std::string& path);
 bool FolderExists(const std::string& path);  // true for an existing folder
 bool CreateFolder(const std::string& path);  // one level; false when it could not be made
 
@@ -80,8 +82,15 @@ struct DirectoryEntry {
 // with a dot, archive 0x20 otherwise.
 std::vector<DirectoryEntry> ListDirectory(const std::string& pattern);
 
-// Whole-file reading and writing, in bytes. Both raise IoError (code 2 for a missing file).
-std::string ReadWholeFile(const std::string& path);
+inline constexpr std::size_t kNoSizeLimit = SIZE_MAX;
+
+// The bytes of the file `path`. Only a regular file (on Windows one on disk) of at most
+// `max_size` bytes is read: a folder, FIFO, device or larger file raises IoError with code 2 as
+// a missing file does, and natively it is opened without waiting, so a FIFO cannot hold the
+// caller up. Raises IoError when the file cannot be opened or read.
+std::string ReadWholeFile(const std::string& path, std::size_t max_size = kNoSizeLimit);
+
+// Writes `data` to `path`, replacing what is there. Raises IoError (code 2 for a missing folder).
 void WriteWholeFile(const std::string& path, std::string_view data);
 
 // Writes `data` to a temporary file beside `path` and renames it into place, so that `path`
@@ -121,8 +130,12 @@ std::optional<std::string_view> FindResourceData(std::string_view type, std::str
 
 // ---- Profile (INI) files ------------------------------------------------------------------
 
+// The largest settings file that is read; a larger one reads as missing.
+inline constexpr std::size_t kProfileSizeLimit = std::size_t{1} << 20;
+
 // Reads one key. Section and key match without regard to letter case, blanks around the value
 // are not part of it, a missing file, section or key gives `default_value`; at most 2047 bytes.
+// A file that ReadWholeFile would refuse with kProfileSizeLimit counts as missing.
 std::string ProfileRead(const std::string& section, const std::string& key,
                         const std::string& default_value, const std::string& file);
 

@@ -75,6 +75,15 @@ TEST_F(SkinPageTest, UsesTheSelectedSkinOrSimple) {
   EXPECT_EQ(BuildHtmlPage("body", "subject", "7bit"), "S[subject](body)");
   EXPECT_EQ(ReadIniString(SettingsFilePath(), kSettingsSection, kSkinKey, ""), "Gone");
 
+  // A name that leads out of the skin folder, and a file too large to be a skin.
+  platform::WriteWholeFile(GetSkinFolder() + "../Outside.html", "O[{Subject}]({Body})");
+  SelectSkin("../Outside");
+  EXPECT_EQ(BuildHtmlPage("body", "subject", "7bit"), "S[subject](body)");
+  std::filesystem::remove(GetSkinFolder() + "../Outside.html");
+  std::filesystem::resize_file(GetSkinFolder() + "Blue.html", std::uintmax_t{8} << 20);
+  SelectSkin("Blue");
+  EXPECT_EQ(BuildHtmlPage("body", "subject", "7bit"), "S[subject](body)");
+
   std::filesystem::remove(GetSkinFolder() + "Simple.html");
   EXPECT_THROW(BuildHtmlPage("body", "subject", "7bit"), IoError);
 }

@@ -85,11 +85,14 @@ TEST(ReadFileText, ReturnsEveryByteOrRaises) {
   platform::WriteWholeFile(folder / "zeros", std::string("a\0b\0", 4));
   EXPECT_EQ(ReadFileText(folder / "empty"), "");
   EXPECT_EQ(ReadFileText(folder / "zeros"), std::string("a\0b\0", 4));
-  try {
-    ReadFileText(folder / "missing");
-    FAIL() << "no error for a missing file";
-  } catch (const IoError& e) {
-    EXPECT_EQ(e.code(), kFileNotFoundCode);
+  std::filesystem::resize_file(folder / "zeros", std::uintmax_t{8} << 20);
+  for (const char* refused : {"missing", "zeros"}) {
+    try {
+      ReadFileText(folder / refused);
+      FAIL() << "no error for " << refused;
+    } catch (const IoError& e) {
+      EXPECT_EQ(e.code(), kFileNotFoundCode);
+    }
   }
 }
 

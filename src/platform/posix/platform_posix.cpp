@@ -166,7 +166,7 @@ std::string TempFolder() {
 
 bool FileExists(const std::string& path) {
   struct stat st {};
-  return stat(path.c_str(), &st) == 0 && !S_ISDIR(st.st_mode);
+  return stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode);
 }
 
 bool FolderExists(const std::string& path) {
@@ -202,15 +202,23 @@ std::vector<DirectoryEntry> ListDirectory(const std::string& pattern) {
   return entries;
 }
 
-std::string ReadWholeFile(const std::string& path) {
+std::string ReadWholeFile(const std::string& path, std::size_t max_size) {
   // Read with the system calls themselves: a small file (settings, skin, table), read at every
-  // open of a mail, costs an open, two reads and a close, where the C library's stream adds a
-  // status call and a read.
-  const ScopedDescriptor file(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
+  // open of a mail, costs an open, a status call, two reads and a close. Opened without waiting,
+  // so that a FIFO is refused by the status call instead of blocking the open.
+  const ScopedDescriptor file(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
   if (file.get() < 0) {
     throw IoError(errno == ENOENT ? kFileNotFoundCode : errno, ErrorText("Cannot open", path));
   }
+  struct stat st {};
+  if (fstat(file.get(), &st) != 0) throw IoError(errno, ErrorText("Cannot read", path));
+  const auto refuse = [&] {
+    return IoError(kFileNotFoundCode,
+                   "Not a regular file of at most " + std::to_string(max_size) + " bytes: " + path);
+  };
+  if (!S_ISREG(st.st_mode) || static_cast<std::uintmax_t>(st.st_size) > max_size) throw refuse();
   std::string data;
+  data.reserve(static_cast<std::size_t>(st.st_size));
   char buffer[65536];
   while (true) {
     const ssize_t n = ::read(file.get(), buffer, sizeof buffer);
@@ -219,6 +227,8 @@ std::string ReadWholeFile(const std::string& path) {
       if (errno == EINTR) continue;
       throw IoError(errno, ErrorText("Cannot read", path));
     }
+    // The file may have grown since its size was taken.
+    if (static_cast<std::size_t>(n) > max_size - data.size()) throw refuse();
     data.append(buffer, static_cast<std::size_t>(n));
   }
   return data;
@@ -311,7 +321,7 @@ std::string ProfileRead(const std::string& section, const std::string& key,
                         const std::string& default_value, const std::string& file) {
   std::string text;
   try {
-    text = ReadWholeFile(file);
+    text = ReadWholeFile(file, kProfileSizeLimit);
   } catch (const IoError&) {
     // A missing or unreadable file gives the default, as on Windows.
   }
@@ -325,7 +335,7 @@ bool ProfileWrite(const std::string& section, const std::string& key, const std:
     struct stat st {};
     if (stat(file.c_str(), &st) == 0 && !S_ISDIR(st.st_mode)) {
       if (!IsWritable(file, st)) return false;
-      text = ReadWholeFile(file);
+      text = ReadWholeFile(file, kProfileSizeLimit);
     }
     WriteFileAtomically(file, IniAssign(text, section, key, value));
     return true;

@@ -187,7 +187,7 @@ std::vector<DirectoryEntry> ListDirectory(const std::string& pattern) {
   return entries;
 }
 
-std::string ReadWholeFile(const std::string& path) {
+std::string ReadWholeFile(const std::string& path, std::size_t max_size) {
   // The file is read while others may hold it open in any way: a move that fails because the
   // file stands already (WriteNewFileAtomically in another thread or process) may open it for
   // writing for a moment, and reading must not fail then.
@@ -195,9 +195,16 @@ std::string ReadWholeFile(const std::string& path) {
                                 FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
                                 OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
   if (!file.valid()) throw IoError(ErrorCode(GetLastError()), "Cannot open " + path);
+  // A device (CON, a pipe) is refused rather than read until it ends.
+  if (GetFileType(file.get()) != FILE_TYPE_DISK) {
+    throw IoError(kFileNotFoundCode, "Not a file on disk: " + path);
+  }
   LARGE_INTEGER size;
   if (!GetFileSizeEx(file.get(), &size))
     throw IoError(ErrorCode(GetLastError()), "Cannot read " + path);
+  if (static_cast<unsigned long long>(size.QuadPart) > max_size) {
+    throw IoError(kFileNotFoundCode, "Larger than " + std::to_string(max_size) + " bytes: " + path);
+  }
   std::string data(static_cast<std::size_t>(size.QuadPart), '\0');
   std::size_t done = 0;
   while (done < data.size()) {
@@ -292,6 +299,12 @@ std::optional<std::string_view> FindResourceData(std::string_view type, std::str
 
 std::string ProfileRead(const std::string& section, const std::string& key,
                         const std::string& default_value, const std::string& file) {
+  WIN32_FILE_ATTRIBUTE_DATA info;
+  if (GetFileAttributesExA(file.c_str(), GetFileExInfoStandard, &info) &&
+      ((info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) || info.nFileSizeHigh != 0 ||
+       info.nFileSizeLow > kProfileSizeLimit)) {
+    return default_value;
+  }
   char buffer[2048];
   const DWORD n = GetPrivateProfileStringA(section.c_str(), key.c_str(), default_value.c_str(),
                                            buffer, sizeof buffer, file.c_str());
