@@ -259,7 +259,7 @@ std::string EmojiToHtml(std::string_view text, std::string_view transfer_encodin
   const std::size_t slot = EmojiTableName(transfer_encoding) == "EMOJI_8BIT" ? 1 : 0;
   const BorrowedTable emoji(split_tables.slots[slot],
                             ReadFileText(ExtractEmojiTable(transfer_encoding)));
-  const std::string tag_start = "<img src=\"file://" + EscapeHtml(GetCacheFolder());
+  const std::string tag_start = "<img src=\"" + EscapeHtml(CacheFolderAddress());
   const std::string sjis = ConvertCode(text, jcJIS, jcSJIS);
   // Room for a tag for every fortieth byte or so; room that is never written costs nothing.
   std::string html = platform::LargeText(2 * sjis.size());

@@ -54,8 +54,15 @@ class DynamicLibrary {
 // ---- Files and folders ------------------------------------------------------------------
 
 // The user's temporary folder, ending in kPathSeparator (GetTempPathA with a 257-byte buffer;
-// natively $TMPDIR or /tmp).
+// natively $TMPDIR or /tmp, made absolute from the current folder).
 std::string TempFolder();
+
+// The folder `name` of the user's temporary folder, made when missing, ending in kPathSeparator;
+// empty when none can be had. Natively the temporary folder may be shared by all users, so a
+// folder is used only when it is the user's own (made with mode 0700; not a link, owned by the
+// user, writable by no one else); where `name` is taken, $XDG_RUNTIME_DIR/`name` or
+// `name`-<user id> in the temporary folder serves instead.
+std::string PrivateTempFolder(const std::string& name);
 
 // True for an existing file that is not a folder (natively: a regular file, links followed).
 bool FileExists(const std::string& path);
@@ -94,7 +101,8 @@ std::string ReadWholeFile(const std::string& path, std::size_t max_size = kNoSiz
 void WriteWholeFile(const std::string& path, std::string_view data);
 
 // Writes `data` to a temporary file beside `path` and renames it into place, so that `path`
-// never holds a partial file, also when another process writes it at the same moment.
+// never holds a partial file, also when another process writes it at the same moment. The
+// temporary file has a name no one can foresee and is made anew, never through a link.
 // Raises IoError when the file cannot be written.
 void WriteFileAtomically(const std::string& path, std::string_view data);
 

@@ -105,6 +105,7 @@ class Installation:
         command = ([ARGS.wine] if ARGS.wine else []) + [
             ARGS.host, "--plugin", str(self.plugin), "open", str(mail), "--out", str(out), *options]
         env = dict(os.environ, TMPDIR=str(self.temp))
+        env.pop("XDG_RUNTIME_DIR", None)  # every image cache folder lies in TMPDIR
         result = subprocess.run(command, capture_output=True, env=env, timeout=300)
         if result.returncode != 0:
             raise AssertionError(f"host failed ({result.returncode}): {result.stderr.decode(errors='replace')}")
@@ -279,7 +280,8 @@ class OpenMail(unittest.TestCase):
             self.skipTest("under Wine the image cache is in the Wine prefix's own temporary folder")
         sample = pathlib.Path(ARGS.examples) / "au-jis-single.eml"
         cache = self.install.temp / "_AE.tmp"
-        cache.write_bytes(b"")  # a file where the folder should be
+        cache.write_bytes(b"")  # a file where the folder should be,
+        (self.install.temp / f"_AE.tmp-{os.geteuid()}").write_bytes(b"")  # and the user's own
         self.assertEqual(self.install.open(sample), ("unchanged", None))
         cache.unlink()
         cache.mkdir()

@@ -2,10 +2,14 @@
 // every text stays in the system code page).
 #include <windows.h>
 
+// Needs the types of windows.h: RtlGenRandom.
+#include <ntsecapi.h>
+
 #include <atomic>
 #include <cstring>
 #include <memory>
 #include <type_traits>
+#include <utility>
 
 #include "common/errors.h"
 #include "platform/platform.h"
@@ -24,6 +28,7 @@ class ScopedHandle {
   ScopedHandle(const ScopedHandle&) = delete;
   ScopedHandle& operator=(const ScopedHandle&) = delete;
   HANDLE get() const { return handle_; }
+  HANDLE release() { return std::exchange(handle_, INVALID_HANDLE_VALUE); }
   bool valid() const { return handle_ != INVALID_HANDLE_VALUE; }
 
  private:
@@ -110,6 +115,27 @@ HMODULE LoadLibraryFromSafeFolders(const std::string& name) {
   return nullptr;
 }
 
+// Twenty-four hexadecimal digits from the system's random source, so that no one can foresee a
+// temporary name; where it fails, from the clock, the process and a counter (the file is still
+// made only where no file stands).
+std::string UnforeseeableName() {
+  BYTE bytes[12];
+  if (!RtlGenRandom(bytes, sizeof bytes)) {
+    static std::atomic<DWORD> counter{0};
+    LARGE_INTEGER now;
+    QueryPerformanceCounter(&now);
+    const DWORD words[3] = {now.LowPart, GetCurrentProcessId(), counter.fetch_add(1)};
+    std::memcpy(bytes, words, sizeof bytes);
+  }
+  static constexpr char kDigits[] = "0123456789abcdef";
+  std::string name;
+  for (const BYTE byte : bytes) {
+    name.push_back(kDigits[byte >> 4]);
+    name.push_back(kDigits[byte & 15]);
+  }
+  return name;
+}
+
 }  // namespace
 
 HMODULE ThisModule() {
@@ -159,6 +185,15 @@ std::string TempFolder() {
   const DWORD n = GetTempPathA(sizeof buffer, buffer);
   if (n == 0 || n >= sizeof buffer) return {};
   return std::string(buffer, n);
+}
+
+std::string PrivateTempFolder(const std::string& name) {
+  // The temporary folder is the user's own on Windows.
+  const std::string temp = TempFolder();
+  if (temp.empty()) return {};
+  const std::string folder = temp + name;
+  if (!CreateDirectoryA(folder.c_str(), nullptr) && !FolderExists(folder)) return {};
+  return folder + "\\";
 }
 
 bool FileExists(const std::string& path) {
@@ -236,19 +271,37 @@ void WriteWholeFile(const std::string& path, std::string_view data) {
 
 namespace {
 
-// Writes `data` to a temporary file beside `path`, named after this process and call, and
-// returns its name; nothing is left behind when writing fails.
+// Writes `data` to a new temporary file beside `path` and returns its name. The file is made by
+// this call alone (CREATE_NEW, which also refuses a link standing at the name) under a name no one
+// can foresee. Nothing is left behind when writing fails.
 std::string WriteTemporaryBeside(const std::string& path, std::string_view data) {
-  static std::atomic<unsigned> counter{0};
-  const std::string temp = path + "." + std::to_string(GetCurrentProcessId()) + "-" +
-                           std::to_string(counter.fetch_add(1)) + ".tmp";
-  try {
-    WriteWholeFile(temp, data);
-  } catch (...) {
-    DeleteFileA(temp.c_str());
-    throw;
+  constexpr int kAttempts = 16;
+  for (int attempt = 0; attempt < kAttempts; ++attempt) {
+    std::string temp = path + "." + UnforeseeableName() + ".tmp";
+    ScopedHandle file(CreateFileA(temp.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                                  FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file.valid()) {
+      const DWORD error = GetLastError();
+      if (error == ERROR_FILE_EXISTS || error == ERROR_ALREADY_EXISTS) continue;
+      throw IoError(ErrorCode(error), "Cannot create " + temp);
+    }
+    try {
+      for (std::size_t done = 0; done < data.size();) {
+        DWORD n = 0;
+        if (!WriteFile(file.get(), data.data() + done, static_cast<DWORD>(data.size() - done), &n,
+                       nullptr)) {
+          throw IoError(ErrorCode(GetLastError()), "Cannot write " + temp);
+        }
+        done += n;
+      }
+    } catch (...) {
+      CloseHandle(file.release());
+      DeleteFileA(temp.c_str());
+      throw;
+    }
+    return temp;
   }
-  return temp;
+  throw IoError(ERROR_FILE_EXISTS, "Cannot create a temporary file beside " + path);
 }
 
 }  // namespace
