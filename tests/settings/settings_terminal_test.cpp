@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <sstream>
 
 #include "platform/platform.h"
@@ -46,6 +47,14 @@ TEST_F(SettingsTerminalTest, ShowsTheFormAndSavesOnOk) {
   EXPECT_NE(shown.find(std::string(kHomePageUrl) + "では各種フォーラムや"), std::string::npos);
   EXPECT_EQ(Stored(kEnableKey), "0");
   EXPECT_EQ(Stored(kSkinKey), "表");
+}
+
+TEST_F(SettingsTerminalTest, AnEmptySkinListNamesTheFolderSearched) {
+  const std::string skins = folder / "Pictolumen_SKIN/";
+  std::filesystem::remove_all(skins);
+  const std::string shown = Run("c\n", ini);
+  EXPECT_NE(shown.find("スキンが見つかりません。探したフォルダ: " + skins), std::string::npos)
+      << shown;
 }
 
 TEST_F(SettingsTerminalTest, CancelEndOfInputAndUnknownCommandsWriteNothing) {
