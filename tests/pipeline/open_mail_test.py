@@ -3,12 +3,13 @@
 rewritten message back with an independent MIME reader, Python's email package.
 
 Usage: open_mail_test.py --host HOST --plugin PLUGIN --skins SKIN_FOLDER --examples DIR
-                         --data au-emoji.tsv [--wine WINE-RUN] [--converter]
+                         --data au-emoji.tsv [--wine WINE-RUN] [--converter [LIBRARY]]
 
 Each scenario gets a fresh copy of the plug-in and its skins in a temporary folder, so that the
 settings file beside it starts absent; natively the image cache goes to a temporary TMPDIR.
-With --converter the caller has put a converter library "iconv.dll" on the library path, and
-only the samples' conversion is checked, as far as it does not depend on that library."""
+With --converter the caller has put a converter library "iconv.dll" on the library path, or
+names it (--converter LIBRARY) to be put beside each copy of the plug-in, and only the samples'
+conversion is checked, as far as it does not depend on that library."""
 import argparse
 import email
 import email.header
@@ -89,6 +90,8 @@ class Installation:
         self.root = pathlib.Path(tempfile.mkdtemp(prefix="pl-e2e-"))
         self.plugin = self.root / pathlib.Path(ARGS.plugin).name
         shutil.copy(ARGS.plugin, self.plugin)
+        if isinstance(ARGS.converter, str):
+            shutil.copy(ARGS.converter, self.root)
         shutil.copytree(ARGS.skins, self.root / "Pictolumen_SKIN")
         self.temp = self.root / "temp"
         self.temp.mkdir()
@@ -312,6 +315,6 @@ if __name__ == "__main__":
     for name in ("--host", "--plugin", "--skins", "--examples", "--data"):
         parser.add_argument(name, required=True)
     parser.add_argument("--wine")
-    parser.add_argument("--converter", action="store_true")
+    parser.add_argument("--converter", nargs="?", const=True)
     ARGS, rest = parser.parse_known_args()
     unittest.main(argv=[sys.argv[0]] + rest, verbosity=2)
