@@ -12,11 +12,6 @@ void EnsureCacheFile(const std::string& path, std::string_view type, const std::
   if (platform::FileExists(path)) return;
   const auto data = platform::FindResourceData(type, name);
   if (!data) throw Error("The plug-in has no resource " + std::string(type) + " " + name);
-  const std::string folder = GetCacheFolder();
-  if (!platform::FolderExists(folder) && !platform::CreateFolder(folder) &&
-      !platform::FolderExists(folder)) {
-    throw IoError(0, "Cannot create the folder " + folder);
-  }
   // When another host process has put the file there meanwhile, its copy is the same resource.
   platform::WriteNewFileAtomically(path, *data);
 }
@@ -24,9 +19,31 @@ void EnsureCacheFile(const std::string& path, std::string_view type, const std::
 }  // namespace
 
 std::string GetCacheFolder() {
-  const std::string temp = platform::TempFolder();
-  if (temp.empty()) throw IoError(0, "The system names no temporary folder");
-  return temp + "_AE.tmp" + platform::kPathSeparator;
+  const std::string folder = platform::PrivateTempFolder("_AE.tmp");
+  if (folder.empty()) throw IoError(0, "Cannot make the image cache folder _AE.tmp");
+  return folder;
+}
+
+std::string CacheFolderAddress() {
+  std::string address = "file://";
+  // "%", "#" and "?" are the bytes of a path that would end or change a file address; none of
+  // them is ever the second byte of a Shift_JIS character.
+  for (const char c : GetCacheFolder()) {
+    switch (c) {
+      case '%':
+        address.append("%25");
+        break;
+      case '#':
+        address.append("%23");
+        break;
+      case '?':
+        address.append("%3F");
+        break;
+      default:
+        address.push_back(c);
+    }
+  }
+  return address;
 }
 
 void EnsureEmojiImage(std::string_view number) {

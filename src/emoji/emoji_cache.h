@@ -13,9 +13,14 @@
 namespace pictolumen {
 
 // The user's temporary folder followed by "_AE.tmp" and the path separator, asked for anew at
-// every call ("C:\Users\u\AppData\Local\Temp\_AE.tmp\"; natively "/tmp/_AE.tmp/"). Raises
-// IoError when the system names no temporary folder.
+// every call and made when missing ("C:\Users\u\AppData\Local\Temp\_AE.tmp\"; natively
+// "/tmp/_AE.tmp/", or a folder of the user's own where that one is another's or open to others:
+// platform::PrivateTempFolder). Raises IoError when no such folder can be had.
 std::string GetCacheFolder();
+
+// The file address of GetCacheFolder() that the page's pictures are linked by: "file://" and the
+// folder, with "%", "#" and "?" percent-encoded and every other byte as it is.
+std::string CacheFolderAddress();
 
 // Makes sure the picture of emoji `number` (decimal text, as in column 0 of a table) exists in
 // the cache folder as `number`.gif, copied from the resource "EMOJI" + number of type "GIF". An

@@ -278,7 +278,7 @@ class EmojiMarkupWriter {
   EmojiMarkupWriter(std::string_view transfer_encoding, std::size_t size_limit)
       : emoji_(split_tables.slots[TableSlot(transfer_encoding)],
                ReadFileText(ExtractEmojiTable(transfer_encoding))),
-        tag_start_("<img src=\"file://" + EscapeHtml(GetCacheFolder())),
+        tag_start_("<img src=\"" + EscapeHtml(CacheFolderAddress())),
         tags_((*emoji_).rows.RowCount()),
         size_limit_(size_limit) {}
 

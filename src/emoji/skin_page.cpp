@@ -1,9 +1,11 @@
 #include "emoji/skin_page.h"
 
 #include <algorithm>
+#include <optional>
 #include <utility>
 #include <vector>
 
+#include "common/errors.h"
 #include "common/text.h"
 #include "jtext/path_helpers.h"
 #include "platform/platform.h"
@@ -45,6 +47,32 @@ std::string FillPlaceholders(std::string_view skin, std::string_view body,
   return page;
 }
 
+// Whether the skin name from the settings names a file of the skin folder itself: no path
+// separator ("/", "\\", and ":" for a drive on Windows) and no "..".
+bool IsNameInSkinFolder(std::string_view name) {
+  if (name.find("..") != std::string_view::npos) return false;
+  for (std::size_t i = 0; i < name.size(); ++i) {
+    if (platform::IsFileNameLeadByte(static_cast<unsigned char>(name[i]))) {
+      ++i;
+    } else if (name[i] == '/' || name[i] == '\\' ||
+               (platform::kPathSeparator == '\\' && name[i] == ':')) {
+      return false;
+    }
+  }
+  return true;
+}
+
+// The skin file `path`, or nothing when it is missing or cannot be a skin (ReadFileText refuses
+// it as missing).
+std::optional<std::string> ReadSkin(const std::string& path) {
+  try {
+    return ReadFileText(path);
+  } catch (const IoError& error) {
+    if (error.code() != kFileNotFoundCode) throw;
+    return std::nullopt;
+  }
+}
+
 }  // namespace
 
 std::string GetSkinFolder() {
@@ -54,7 +82,7 @@ std::string GetSkinFolder() {
 std::string ToForwardSlashes(std::string_view text) {
   std::string output(text);
   for (std::size_t i = 0; i < output.size(); ++i) {
-    if (IsSjisLeadByte(static_cast<unsigned char>(output[i]))) {
+    if (platform::IsFileNameLeadByte(static_cast<unsigned char>(output[i]))) {
       ++i;
     } else if (output[i] == '\\') {
       output[i] = '/';
@@ -65,9 +93,12 @@ std::string ToForwardSlashes(std::string_view text) {
 
 std::string BuildHtmlPage(std::string html_body, std::string_view subject_html) {
   const std::string folder = GetSkinFolder();
-  std::string skin = ReadIniString(SettingsFilePath(), kSettingsSection, kSkinKey, kDefaultSkin);
-  if (!platform::FileExists(folder + skin + kSkinExtension)) skin = kDefaultSkin;
-  std::string page = ReadFileText(folder + skin + kSkinExtension);
+  const std::string skin =
+      ReadIniString(SettingsFilePath(), kSettingsSection, kSkinKey, kDefaultSkin);
+  std::optional<std::string> chosen;
+  if (IsNameInSkinFolder(skin)) chosen = ReadSkin(folder + skin + kSkinExtension);
+  std::string page =
+      chosen ? std::move(*chosen) : ReadFileText(folder + kDefaultSkin + kSkinExtension);
 
   const std::string slash_folder = ToForwardSlashes(folder);
   page = ReplaceAll(page, "<img src=\"", "<img src=\"" + slash_folder);

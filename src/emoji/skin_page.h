@@ -13,13 +13,15 @@ inline constexpr char kDefaultSkin[] = "Simple";
 // ("C:\Host\PlugIns\Pictolumen_SKIN\").
 std::string GetSkinFolder();
 
-// `text` with every "\" turned into "/", Shift_JIS two-byte characters stepped over, so that
-// characters such as 0x83 0x5C keep their second byte.
+// `text` with every "\" turned into "/", two-byte characters of the file names' code page
+// stepped over (platform::IsFileNameLeadByte), so that Shift_JIS characters such as 0x83 0x5C
+// keep their second byte on Windows.
 // ToForwardSlashes("C:\\Mail\\Pictolumen_SKIN\\") == "C:/Mail/Pictolumen_SKIN/"
 std::string ToForwardSlashes(std::string_view text);
 
 // The page made from the skin named in the settings (key "SkinList_Seletced", default
-// "Simple"; "Simple" when that skin's file is missing): every `<img src="` and
+// "Simple"; "Simple" when that skin's file is missing or no file ReadFileText reads, or when the
+// name holds a path separator or ".." and so would leave the skin folder): every `<img src="` and
 // ` background="` gets the skin folder in slash form after it, then the first "{Body}" of the
 // skin becomes `html_body` and the first "{Subject}" becomes `subject_html` (both markup made by
 // EmojiToHtml or UnicodeEmojiMarkup), further ones are left out; the words in the mail's own

@@ -12,13 +12,14 @@ bool IsSeparator(char c) {
   return c == '\\' || c == platform::kPathSeparator;
 }
 
-// Position of the last separator before `end` that is not the second byte of a Shift_JIS
-// character (`also` names one more byte that counts as a separator), or npos.
+// Position of the last separator before `end` that is not the second byte of a two-byte
+// character of the file names' code page (`also` names one more byte that counts as a
+// separator), or npos.
 std::size_t LastSeparator(std::string_view path, std::size_t end, char also = '\0') {
   std::size_t found = std::string_view::npos;
   for (std::size_t i = 0; i < end; ++i) {
     const auto byte = static_cast<unsigned char>(path[i]);
-    if (IsSjisLeadByte(byte)) {
+    if (platform::IsFileNameLeadByte(byte)) {
       ++i;
     } else if (IsSeparator(path[i]) || (also != '\0' && path[i] == also)) {
       found = i;
@@ -61,7 +62,7 @@ std::string ChangeFileExtension(std::string_view path, std::string_view extensio
   const std::size_t name_start = separator == std::string_view::npos ? 0 : separator + 1;
   std::size_t dot = std::string_view::npos;
   for (std::size_t i = name_start; i < path.size(); ++i) {
-    if (IsSjisLeadByte(static_cast<unsigned char>(path[i]))) {
+    if (platform::IsFileNameLeadByte(static_cast<unsigned char>(path[i]))) {
       ++i;
     } else if (path[i] == '.') {
       dot = i;
@@ -73,7 +74,9 @@ std::string ChangeFileExtension(std::string_view path, std::string_view extensio
 
 bool FileAttrMatches(std::uint8_t attribute_set, std::uint32_t attributes) {
   if (attributes & (platform::kAttrFolder | platform::kAttrVolume)) return false;
-  if (attributes == 0) return (attribute_set & kListPlain) != 0;
+  constexpr std::uint32_t kListedBits = platform::kAttrReadOnly | platform::kAttrHidden |
+                                        platform::kAttrSystem | platform::kAttrArchive;
+  if ((attributes & kListedBits) == 0) return (attribute_set & kListPlain) != 0;
   return ((attribute_set & kListReadOnly) && (attributes & platform::kAttrReadOnly)) ||
          ((attribute_set & kListHidden) && (attributes & platform::kAttrHidden)) ||
          ((attribute_set & kListSystem) && (attributes & platform::kAttrSystem)) ||
@@ -102,7 +105,7 @@ void ListFiles(std::string_view pattern, std::uint8_t attribute_set, StringList&
 }
 
 std::string ReadFileText(const std::string& file_name) {
-  return platform::ReadWholeFile(file_name);
+  return platform::ReadWholeFile(file_name, kReadFileTextLimit);
 }
 
 }  // namespace pictolumen

@@ -1,6 +1,7 @@
 // String, path and module helpers shared by the pipeline, the skins and the settings.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <functional>
 #include <string>
@@ -22,13 +23,15 @@ std::string ModuleFileName();
 
 // The folder part of `path` up to and including its last separator, the last byte not
 // examined; empty when there is none. Separators are "\" (and "/" natively); the second byte of
-// a Shift_JIS character is never taken for one.
+// a two-byte character of the file names' code page (Shift_JIS on Windows with code page 932;
+// none natively, where names are UTF-8: platform::IsFileNameLeadByte) is never taken for one.
 // FolderOfPath("C:\\Host\\PlugIns\\Pictolumen.dll") == "C:\\Host\\PlugIns\\"
 // FolderOfPath("C:\\dir\\") == "C:\\";  FolderOfPath("a.txt") == ""
 std::string FolderOfPath(std::string_view path);
 
 // `path` with the extension of its file name (from the last "." after the last separator or
-// ":") replaced by `extension`, or `extension` appended when the name has none.
+// ":", two-byte characters stepped over as in FolderOfPath) replaced by `extension`, or
+// `extension` appended when the name has none.
 // ChangeFileExtension("C:\\P\\Pictolumen.dll", ".ini") == "C:\\P\\Pictolumen.ini"
 std::string ChangeFileExtension(std::string_view path, std::string_view extension);
 
@@ -41,8 +44,9 @@ inline constexpr std::uint8_t kListPlain = 0x10;
 inline constexpr std::uint8_t kListAllFiles = 0x1F;
 
 // Whether a directory entry with `attributes` (the file system's bits) passes the attribute set:
-// folders and volume labels never; attributes exactly 0 when the set has 0x10; otherwise when a
-// read-only, hidden, system or archive bit meets its flag in the set.
+// folders and volume labels never; an entry with none of the read-only, hidden, system and
+// archive bits (0, or only bits such as "normal" 0x80) when the set has 0x10; otherwise when one
+// of those bits meets its flag in the set. With kListAllFiles every other entry passes.
 bool FileAttrMatches(std::uint8_t attribute_set, std::uint32_t attributes);
 
 // Adds the full paths of the entries matching `pattern` (wildcards * and ?) that pass
@@ -51,7 +55,12 @@ bool FileAttrMatches(std::uint8_t attribute_set, std::uint32_t attributes);
 void ListFiles(std::string_view pattern, std::uint8_t attribute_set, StringList& list,
                const std::function<void(const std::string&)>& callback = {});
 
-// The whole file as bytes. Raises IoError when it cannot be opened or read.
+// The largest file ReadFileText reads: an emoji table or a skin is a small fraction of it.
+inline constexpr std::size_t kReadFileTextLimit = std::size_t{4} << 20;
+
+// The whole file as bytes. Raises IoError when it cannot be opened or read; a file that is no
+// regular file or larger than kReadFileTextLimit raises it with code 2, as a missing one
+// (platform::ReadWholeFile).
 std::string ReadFileText(const std::string& file_name);
 
 }  // namespace pictolumen

@@ -5,6 +5,7 @@
 #pragma once
 
 #include <array>
+#include <cstddef>
 #include <cstdint>
 #include <memory>
 #include <optional>
@@ -33,7 +34,10 @@ void* ModuleSymbol(void* module, const std::string& name);
 // A library loaded at run time; unloaded when the object dies.
 class DynamicLibrary {
  public:
-  // Loads `name` through the system's library search order; null when it cannot be loaded.
+  // Loads `name`; null when it cannot be loaded. On Windows only this module's folder, the host
+  // program's folder, folders added by the host and the system folder are searched, never the
+  // current folder or PATH, so that a library planted there cannot run in the host. Natively the
+  // system's search order (dlopen).
   static std::unique_ptr<DynamicLibrary> Load(const std::string& name);
   ~DynamicLibrary();
   DynamicLibrary(const DynamicLibrary&) = delete;
@@ -50,10 +54,18 @@ class DynamicLibrary {
 // ---- Files and folders ------------------------------------------------------------------
 
 // The user's temporary folder, ending in kPathSeparator (GetTempPathA with a 257-byte buffer;
-// natively $TMPDIR or /tmp).
+// natively $TMPDIR or /tmp, made absolute from the current folder).
 std::string TempFolder();
 
-bool FileExists(const std::string& path);    // true for an existing file that is not a folder
+// The folder `name` of the user's temporary folder, made when missing, ending in kPathSeparator;
+// empty when none can be had. Natively the temporary folder may be shared by all users, so a
+// folder is used only when it is the user's own (made with mode 0700; not a link, owned by the
+// user, writable by no one else); where `name` is taken, $XDG_RUNTIME_DIR/`name` or
+// `name`-<user id> in the temporary folder serves instead.
+std::string PrivateTempFolder(const std::string& name);
+
+// True for an existing file that is not a folder (natively: a regular file, links followed).
+bool FileExists(const std::string& path);
 bool FolderExists(const std::string& path);  // true for an existing folder
 bool CreateFolder(const std::string& path);  // one level; false when it could not be made
 
@@ -77,12 +89,20 @@ struct DirectoryEntry {
 // with a dot, archive 0x20 otherwise.
 std::vector<DirectoryEntry> ListDirectory(const std::string& pattern);
 
-// Whole-file reading and writing, in bytes. Both raise IoError (code 2 for a missing file).
-std::string ReadWholeFile(const std::string& path);
+inline constexpr std::size_t kNoSizeLimit = SIZE_MAX;
+
+// The bytes of the file `path`. Only a regular file (on Windows one on disk) of at most
+// `max_size` bytes is read: a folder, FIFO, device or larger file raises IoError with code 2 as
+// a missing file does, and natively it is opened without waiting, so a FIFO cannot hold the
+// caller up. Raises IoError when the file cannot be opened or read.
+std::string ReadWholeFile(const std::string& path, std::size_t max_size = kNoSizeLimit);
+
+// Writes `data` to `path`, replacing what is there. Raises IoError (code 2 for a missing folder).
 void WriteWholeFile(const std::string& path, std::string_view data);
 
 // Writes `data` to a temporary file beside `path` and renames it into place, so that `path`
-// never holds a partial file, also when another process writes it at the same moment.
+// never holds a partial file, also when another process writes it at the same moment. The
+// temporary file has a name no one can foresee and is made anew, never through a link.
 // Raises IoError when the file cannot be written.
 void WriteFileAtomically(const std::string& path, std::string_view data);
 
@@ -118,8 +138,12 @@ std::optional<std::string_view> FindResourceData(std::string_view type, std::str
 
 // ---- Profile (INI) files ------------------------------------------------------------------
 
+// The largest settings file that is read; a larger one reads as missing.
+inline constexpr std::size_t kProfileSizeLimit = std::size_t{1} << 20;
+
 // Reads one key. Section and key match without regard to letter case, blanks around the value
 // are not part of it, a missing file, section or key gives `default_value`; at most 2047 bytes.
+// A file that ReadWholeFile would refuse with kProfileSizeLimit counts as missing.
 std::string ProfileRead(const std::string& section, const std::string& key,
                         const std::string& default_value, const std::string& file);
 
@@ -139,6 +163,15 @@ std::string TimeSeparator();                    // the locale's, usually ":"
 
 // The text in the system's ANSI code page as UTF-8, for printing on a terminal.
 std::string AnsiToUtf8(std::string_view text);
+
+// Whether `byte` begins a two-byte character of the code page in which the system names files:
+// on Windows the ANSI code page (IsDBCSLeadByte; Shift_JIS lead bytes under code page 932);
+// natively never, file names being UTF-8, whose bytes never look like a separator.
+bool IsFileNameLeadByte(unsigned char byte);
+
+// A file name or path as text in the ANSI code page, for showing it with other texts: on Windows
+// it is that already; natively UTF-8 converted to code page 932 (bytes it lacks kept as they are).
+std::string FileNameToAnsi(std::string_view name);
 
 // ---- User interface -------------------------------------------------------------------------
 

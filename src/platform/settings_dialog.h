@@ -36,6 +36,9 @@ class SettingsDialogModel {
   virtual std::optional<std::string> OnShow() = 0;
 
   virtual std::vector<std::string> SkinNames() const = 0;
+  // A line to show below the skin list: empty while it lists skins, else which folder was
+  // searched.
+  virtual std::string SkinListHint() const = 0;
   virtual std::optional<std::size_t> SelectedSkin() const = 0;  // nothing when none is selected
   virtual void SelectSkin(std::optional<std::size_t> index) = 0;
   virtual bool Enabled() const = 0;

@@ -33,6 +33,11 @@ constexpr char kIntroAfterUrl[] =
     "\x90\xA5\x94\xF1\x82\xA8\x8A\xF1\x82\xB9\x89\xBA\x82\xB3\x82\xA2\x81"
     "B\r\n";
 
+// スキンが見つかりません。探したフォルダ: (no skins found; the folder searched), before the folder.
+constexpr char kNoSkinsIn[] =
+    "\x83X\x83L\x83\x93\x82\xAA\x8C\xA9\x82\xC2\x82\xA9\x82\xE8\x82\xDC\x82\xB9\x82\xF1\x81"
+    "B\x92T\x82\xB5\x82\xBD\x83t\x83H\x83\x8B\x83_: ";
+
 constexpr std::uint8_t kSkinAttributes = kListAllFiles;
 
 // Runs one event handler; the error it raises becomes the text to show.
@@ -68,11 +73,12 @@ void TfrmConfig::FormShow() {
   lblIntro = IntroText();
 
   StringList paths;
-  ListFiles(plugin_folder_ + kSkinFolderName + platform::kPathSeparator + "*" + kSkinExtension,
-            kSkinAttributes, paths);
+  const std::string skin_folder = plugin_folder_ + kSkinFolderName + platform::kPathSeparator;
+  ListFiles(skin_folder + "*" + kSkinExtension, kSkinAttributes, paths);
   SkinList.Items.clear();
   SkinList.Selected.clear();
   for (const std::string& path : paths) SkinList.Add(SkinNameOfPath(path));
+  lblNoSkins = SkinList.Items.empty() ? kNoSkinsIn + platform::FileNameToAnsi(skin_folder) : "";
   LoadListBoxFromIni(settings_file_, kSettingsSection, SkinList);
 
   try {
@@ -120,6 +126,12 @@ std::optional<std::string> TfrmConfig::OnShow() {
 
 std::optional<std::string> TfrmConfig::OnOk() {
   return ErrorOf([this] { btnOKClick(); });
+}
+
+std::vector<std::string> TfrmConfig::SkinNames() const {
+  std::vector<std::string> names;
+  for (const std::string& item : SkinList.Items) names.push_back(platform::FileNameToAnsi(item));
+  return names;
 }
 
 std::optional<std::size_t> TfrmConfig::SelectedSkin() const {

@@ -37,8 +37,9 @@ class TfrmConfig final : public platform::SettingsDialogModel {
   TfrmConfig(std::string plugin_folder, std::string settings_file);
 
   // Sets the introduction, lists the skins of the skin folder (sorted without regard to letter
-  // case, folders never) and restores the selection and the check box. A stored enable value
-  // that is not a boolean leaves the check box cleared.
+  // case, folders never), where there are none sets lblNoSkins to "スキンが見つかりません。
+  // 探したフォルダ: " and the skin folder (else empties it), and restores the selection and the
+  // check box. A stored enable value that is not a boolean leaves the check box cleared.
   void FormShow();
   // Saves the skin (only when one is selected), then the check box. Raises WriteError naming the
   // settings file when it cannot be written; what follows the failed write is not done.
@@ -49,11 +50,14 @@ class TfrmConfig final : public platform::SettingsDialogModel {
   TCheckBox chbIsEnable{"chbIsEnable", false};
   TListBox SkinList{"SkinList", {}, {}};
   std::string lblIntro;
+  std::string lblNoSkins;
 
   // The view's side.
   std::string Text(platform::DialogText which) const override;
   std::optional<std::string> OnShow() override;
-  std::vector<std::string> SkinNames() const override { return SkinList.Items; }
+  // The skin names as texts in the ANSI code page (platform::FileNameToAnsi).
+  std::vector<std::string> SkinNames() const override;
+  std::string SkinListHint() const override { return lblNoSkins; }
   std::optional<std::size_t> SelectedSkin() const override;
   void SelectSkin(std::optional<std::size_t> index) override;
   bool Enabled() const override { return chbIsEnable.Checked; }

@@ -29,15 +29,19 @@ set_target_properties(test_iconv_dll PROPERTIES
   RUNTIME_OUTPUT_DIRECTORY ${PL_TEST_ICONV_FOLDER}
   ARCHIVE_OUTPUT_DIRECTORY ${PL_TEST_ICONV_FOLDER})
 
+# The product's default runs in that folder: a library in the current folder is never loaded.
+add_dependencies(charsets_tests test_iconv_dll)
+set_tests_properties(charsets_tests PROPERTIES WORKING_DIRECTORY ${PL_TEST_ICONV_FOLDER})
+
 pictolumen_test(external_converter_tests ${CMAKE_CURRENT_LIST_DIR}/external_converter_test.cpp)
 target_link_libraries(external_converter_tests PRIVATE pl_charset)
 target_include_directories(external_converter_tests PRIVATE ${CMAKE_CURRENT_LIST_DIR}/iconv_dll)
 add_dependencies(external_converter_tests test_iconv_dll)
 if(WIN32)
-  # Wine adds WINEPATH (Windows paths; drive Z: is the root) to the DLL search path.
-  string(REPLACE "/" "\\" pl_test_iconv_folder_windows "Z:${PL_TEST_ICONV_FOLDER}")
-  set_tests_properties(external_converter_tests PROPERTIES
-    ENVIRONMENT "WINEPATH=${pl_test_iconv_folder_windows}")
+  # The library is looked for beside the module that binds it (here the test program), never on
+  # PATH: the test program is built into the library's folder.
+  set_target_properties(external_converter_tests PROPERTIES
+    RUNTIME_OUTPUT_DIRECTORY ${PL_TEST_ICONV_FOLDER})
 else()
   set_tests_properties(external_converter_tests PROPERTIES
     ENVIRONMENT "LD_LIBRARY_PATH=${PL_TEST_ICONV_FOLDER}:$ENV{LD_LIBRARY_PATH}")

@@ -1,5 +1,6 @@
-// The external converter path, with the test converter library "iconv.dll" on the library search
-// path (ctest puts its folder there; the product's own default is tested in charsets_tests).
+// The external converter path, with the test converter library "iconv.dll" where the binding
+// looks for it (natively on the library search path, on Windows beside the test program; the
+// product's own default is tested in charsets_tests).
 #include "charset/external_converter.h"
 
 #include <gtest/gtest.h>

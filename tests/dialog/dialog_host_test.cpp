@@ -329,6 +329,12 @@ TEST_F(DialogThroughHost, MissingSkinFolderGivesAnEmptyListAndOkSavesTheCheckBox
   const Dialog dialog = Open(host);
   ASSERT_TRUE(dialog.complete());
   EXPECT_TRUE(ListItems(dialog.list).empty());
+  // スキンが見つかりません。探したフォルダ: and the folder, below the list.
+  const std::string hint =
+      "\x83X\x83L\x83\x93\x82\xAA\x8C\xA9\x82\xC2\x82\xA9\x82\xE8\x82\xDC\x82\xB9\x82\xF1\x81"
+      "B\x92T\x82\xB5\x82\xBD\x83t\x83H\x83\x8B\x83_: " +
+      skins;
+  EXPECT_TRUE(ChildOf(dialog.window, "Static", hint.c_str())) << hint;
   Press(dialog.ok);
   EXPECT_EQ(host.WaitForExit(), 0u);
   EXPECT_EQ(Stored(kEnableKey), "-1");

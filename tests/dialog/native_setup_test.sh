@@ -6,16 +6,17 @@
 set -euo pipefail
 host=$1
 plugin=$2
-work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
+base=$(mktemp -d)
+trap 'rm -rf "$base"' EXIT
+work="$base/あ"  # file names are UTF-8 natively
+mkdir "$work"
 cp "$plugin" "$work/Pictolumen.so"
 mkdir "$work/Pictolumen_SKIN" "$work/Pictolumen_SKIN/x.html"
-for skin in Simple Blue; do echo '{Subject}{Body}' >"$work/Pictolumen_SKIN/$skin.html"; done
-printf '\x95\\{Body}' >"$work/Pictolumen_SKIN/$(printf '\x95\\').html"  # 表.html in Shift_JIS
+for skin in Simple Blue 表; do echo '{Subject}{Body}' >"$work/Pictolumen_SKIN/$skin.html"; done
 
 # Clear the check box, choose the third skin, OK.
 shown=$(printf 'e\n3\no\n' | "$host" --plugin "$work/Pictolumen.so" setup)
-expected_settings=$(printf '[Pictolumen]\r\nSkinList_Seletced=\x95\\\r\nchbIsEnable_Checked=0\r\n')
+expected_settings=$(printf '[Pictolumen]\r\nSkinList_Seletced=表\r\nchbIsEnable_Checked=0\r\n')
 status=0
 grep -q -F '  ( ) 1 Blue' <<<"$shown" || { echo "no skin list in: $shown"; status=1; }
 grep -q -F '(*) 3 表' <<<"$shown" || { echo "the Japanese skin was not chosen: $shown"; status=1; }

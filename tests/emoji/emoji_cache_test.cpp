@@ -3,6 +3,11 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <string>
+
+#ifndef _WIN32
+#include <unistd.h>
+#endif
 
 #include "common/errors.h"
 #include "emoji_test_support.h"
@@ -75,8 +80,13 @@ TEST(EmojiCache, CopiesAPictureOnlyWhenItIsMissing) {
 
 TEST(EmojiCache, ReportsACacheFolderThatCannotBeMade) {
   testing::TemporaryAreaOfOurOwn temp;
-  // A file stands where the folder should be.
+  // A file stands where the folder should be, natively also where the user's own one would be.
   platform::WriteWholeFile(temp.path() + "_AE.tmp", "");
+  std::size_t planted = 1;
+#ifndef _WIN32
+  platform::WriteWholeFile(temp.path() + "_AE.tmp-" + std::to_string(geteuid()), "");
+  ++planted;
+#endif
   EXPECT_THROW(ExtractEmojiTable("7bit"), IoError);
   EXPECT_THROW(EnsureEmojiImage("1"), IoError);
 
@@ -85,8 +95,41 @@ TEST(EmojiCache, ReportsACacheFolderThatCannotBeMade) {
   temp.Redirect(missing);
   EXPECT_THROW(ExtractEmojiTable("7bit"), IoError);
   EXPECT_FALSE(platform::FolderExists(missing));
-  EXPECT_EQ(FilesIn(temp.path()), 1u);  // nothing but the file placed above
+  EXPECT_EQ(FilesIn(temp.path()), planted);  // nothing but the files placed above
 }
+
+#ifndef _WIN32
+// Natively the temporary folder may be open to every user.
+TEST(EmojiCache, NativelyUsesOnlyAFolderOfTheUsersOwn) {
+  namespace fs = std::filesystem;
+  testing::TemporaryAreaOfOurOwn temp;
+  const std::string own = temp.path() + "_AE.tmp-" + std::to_string(geteuid()) + "/";
+  EXPECT_EQ(ExtractEmojiTable("7bit"), temp.cache() + "EMOJI_7BIT.csv");
+  EXPECT_EQ(fs::status(temp.cache()).permissions(), fs::perms::owner_all);
+
+  fs::permissions(temp.cache(), fs::perms::others_write, fs::perm_options::add);
+  EXPECT_EQ(ExtractEmojiTable("7bit"), own + "EMOJI_7BIT.csv");
+
+  fs::remove_all(temp.cache());
+  fs::create_directory(temp.path() + "elsewhere");
+  fs::create_directory_symlink(temp.path() + "elsewhere", temp.path() + "_AE.tmp");
+  EXPECT_EQ(ExtractEmojiTable("7bit"), own + "EMOJI_7BIT.csv");
+}
+
+TEST(EmojiCache, NativelyNeverWritesThroughLinksAtTemporaryNames) {
+  testing::TemporaryAreaOfOurOwn temp;
+  const std::string victim = temp.path() + "victim";
+  platform::WriteWholeFile(victim, "mine");
+  std::filesystem::create_directory(temp.cache());
+  for (int n = 0; n < 1000; ++n) {
+    std::filesystem::create_symlink(victim, temp.cache() + "1.gif." + std::to_string(getpid()) +
+                                                "-" + std::to_string(n) + ".tmp");
+  }
+  EnsureEmojiImage("1");
+  EXPECT_EQ(platform::ReadWholeFile(victim), "mine");
+  EXPECT_EQ(platform::ReadWholeFile(temp.cache() + "1.gif").substr(0, 6), "GIF89a");
+}
+#endif
 
 }  // namespace
 }  // namespace pictolumen

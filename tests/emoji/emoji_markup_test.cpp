@@ -57,6 +57,31 @@ TEST_F(EmojiToHtmlTest, TurnsJisEmojiIntoPictures) {
   EXPECT_EQ(EmojiToHtml("\xeb\x5a\r\n", ""), Tag("2", kExclamation) + "\r\n");
 }
 
+TEST_F(EmojiToHtmlTest, LinksPicturesByAnAbsoluteAddressThatKeepsOddFolderNames) {
+#ifdef _WIN32
+  const std::string odd = "a#b%c";
+  const std::string encoded = "a%23b%25c";
+#else
+  const std::string odd = "a#b%c?d";
+  const std::string encoded = "a%23b%25c%3Fd";
+#endif
+  const std::string sep(1, platform::kPathSeparator);
+  const std::string tag = "<img src=\"file://" + temp_.path() + encoded + sep + "_AE.tmp" + sep +
+                          "1.gif\" alt=\"" + kExclamation + "\">";
+  std::filesystem::create_directory(temp_.path() + odd);
+  temp_.Redirect(temp_.path() + odd + sep);
+  EXPECT_EQ(EmojiToHtml(kJisIn + "u:" + kJisOut, "7bit"), tag);
+#ifndef _WIN32
+  // A relative temporary folder is taken from the current folder.
+  const auto current = std::filesystem::current_path();
+  std::filesystem::current_path(temp_.path());
+  temp_.Redirect(odd);
+  const std::string html = EmojiToHtml(kJisIn + "u:" + kJisOut, "7bit");
+  std::filesystem::current_path(current);
+  EXPECT_EQ(html, tag);
+#endif
+}
+
 TEST_F(EmojiToHtmlTest, FindsTheCarriersOwnCodesInEightBitMail) {
   EXPECT_EQ(EmojiToHtml("\xf6\x59 \xf7\x48 \xf4\x8d", "8bit"),
             Tag("1", kExclamation) + " " + Tag("4", kQuestion) + " " +

@@ -21,8 +21,13 @@ const char* const kInstalledSkins[] = {"Simple", "Letter", "Night"};
 TEST(ToForwardSlashes, TurnsBackslashesButNotTrailBytes) {
   EXPECT_EQ(ToForwardSlashes("C:\\Mail\\PlugIns\\Pictolumen_SKIN\\"),
             "C:/Mail/PlugIns/Pictolumen_SKIN/");
+#ifdef _WIN32
   // ソ (83 5C) and 表 (95 5C) keep their second byte; half-width ｱ (B1) is one byte.
   EXPECT_EQ(ToForwardSlashes("C:\\\x83\x5c\\\x95\x5c\\\xb1\\"), "C:/\x83\x5c/\x95\x5c/\xb1/");
+#else
+  // Natively names are UTF-8, whose bytes are never a backslash: あ is E3 81 82.
+  EXPECT_EQ(ToForwardSlashes("a\\\xE3\x81\x82\\"), "a/\xE3\x81\x82/");
+#endif
   EXPECT_EQ(ToForwardSlashes("a\\\x83"), "a/\x83");
   EXPECT_EQ(ToForwardSlashes(""), "");
 }
@@ -70,6 +75,15 @@ TEST_F(SkinPageTest, UsesTheSelectedSkinOrSimple) {
   SelectSkin("Gone");
   EXPECT_EQ(BuildHtmlPage("body", "subject"), "S[subject](body)");
   EXPECT_EQ(ReadIniString(SettingsFilePath(), kSettingsSection, kSkinKey, ""), "Gone");
+
+  // A name that leads out of the skin folder, and a file too large to be a skin.
+  platform::WriteWholeFile(GetSkinFolder() + "../Outside.html", "O[{Subject}]({Body})");
+  SelectSkin("../Outside");
+  EXPECT_EQ(BuildHtmlPage("body", "subject"), "S[subject](body)");
+  std::filesystem::remove(GetSkinFolder() + "../Outside.html");
+  std::filesystem::resize_file(GetSkinFolder() + "Blue.html", std::uintmax_t{8} << 20);
+  SelectSkin("Blue");
+  EXPECT_EQ(BuildHtmlPage("body", "subject"), "S[subject](body)");
 
   std::filesystem::remove(GetSkinFolder() + "Simple.html");
   EXPECT_THROW(BuildHtmlPage("body", "subject"), IoError);

@@ -10,6 +10,7 @@ says what the plug-in must make of it (see Case); the test checks that."""
 import argparse
 import base64
 import dataclasses
+import os
 import pathlib
 import sys
 
@@ -41,7 +42,10 @@ class Case:
     table: "7bit" or "8bit": which emoji code table the mail is read with.
     kept_lines: lines that must come back in the new mail as often as they stood in the old.
     frame_last: the new frame hangs below the mail's own parts (the mail has a part tree).
-    large: written only when the large cases are asked for."""
+    large: written only when the large cases are asked for.
+    plant: for a hostile file beside the plug-in: a function of the installation's folder and
+      the plug-in's path that plants it, before the mail is opened in an installation of its own.
+    native_only: a case that Windows files cannot make (a FIFO, a device)."""
     name: str
     data: bytes
     outcome: str = "rewritten"
@@ -52,6 +56,8 @@ class Case:
     kept_lines: list = dataclasses.field(default_factory=list)
     frame_last: bool = False
     large: bool = False
+    plant: object = None
+    native_only: bool = False
 
 
 def load_emoji(data_path):
@@ -334,6 +340,45 @@ def skin_placeholders_in_text(e):
                 pictures=[1])
 
 
+def table_in_cache(root):
+    cache = root / "temp" / "_AE.tmp"
+    cache.mkdir(mode=0o700)
+    return cache / "EMOJI_7BIT.csv"
+
+
+def hostile_files(e):
+    """Files beside the plug-in and in its image cache that must neither hang the host nor fill
+    its memory: only regular files of a few megabytes are read. Each comes with one mail with one
+    emoji."""
+    data = mail(jis_headers(b"files"), JIS_IN + e[1].jis + JIS_OUT + CRLF)
+
+    def case(name, plant, outcome="rewritten", **kw):
+        return Case(name, data, outcome=outcome, pictures=[1] if outcome == "rewritten" else [],
+                    plant=plant, **kw)
+
+    def skin(name, make):
+        def plant(root, plugin):
+            plugin.with_suffix(".ini").write_text(f"[Pictolumen]\r\nSkinList_Seletced={name}\r\n")
+            make(root / "Pictolumen_SKIN" / (name + ".html"))
+        return plant
+
+    def huge(path):
+        with open(path, "wb") as file:
+            file.truncate(8 << 30)  # sparse: no disk is taken
+
+    return [
+        case("file_settings_fifo", lambda root, plugin: os.mkfifo(plugin.with_suffix(".ini")),
+             native_only=True),
+        case("file_skin_fifo", skin("Fifo", os.mkfifo), native_only=True),
+        case("file_skin_8_gib_sparse", skin("Huge", huge)),
+        case("file_table_fifo", lambda root, plugin: os.mkfifo(table_in_cache(root)),
+             outcome="unchanged", native_only=True),
+        case("file_table_links_to_dev_zero",
+             lambda root, plugin: table_in_cache(root).symlink_to("/dev/zero"),
+             outcome="unchanged", native_only=True),
+    ]
+
+
 def build(data_path, small=False):
     e = load_emoji(data_path)
     cases = [Case("empty_source", b"", outcome="unchanged")]
@@ -349,6 +394,7 @@ def build(data_path, small=False):
     cases += delimiters_in_text(e)
     cases.append(emoji_dense(e, 1000000))
     cases += many_parts(20000)
+    cases += hostile_files(e)
     if not small:
         cases.append(emoji_dense(e, 10000000))
         cases += many_parts(1000000)

@@ -33,6 +33,14 @@ TEST(FolderOfPath, KeepsTheLastSeparator) {
   EXPECT_EQ(FolderOfPath("C:\\d\\\x95\x5C"), "C:\\d\\");
 }
 
+#ifndef _WIN32
+// Natively file names are UTF-8: あ (E3 81 82) holds two bytes that are Shift_JIS lead bytes.
+TEST(FolderOfPath, SplitsUtf8NamesByteByByte) {
+  EXPECT_EQ(FolderOfPath("/x/\xE3\x81\x82/P.so"), "/x/\xE3\x81\x82/");
+  EXPECT_EQ(ChangeFileExtension("/x/\xE3\x81\x82.so", ".ini"), "/x/\xE3\x81\x82.ini");
+}
+#endif
+
 TEST(ChangeFileExtension, ReplacesOnlyTheNamesExtension) {
   EXPECT_EQ(ChangeFileExtension("C:\\Host\\PlugIns\\Pictolumen.dll", ".ini"),
             "C:\\Host\\PlugIns\\Pictolumen.ini");
@@ -48,8 +56,8 @@ TEST(FileAttrMatches, FollowsTheAttributeSet) {
   EXPECT_TRUE(FileAttrMatches(kListArchive, platform::kAttrArchive));
   EXPECT_TRUE(FileAttrMatches(kListReadOnly, platform::kAttrReadOnly | 0x80));
   EXPECT_FALSE(FileAttrMatches(kListHidden, platform::kAttrArchive));
-  EXPECT_FALSE(FileAttrMatches(kListAllFiles, 0x80));   // normal alone
-  EXPECT_FALSE(FileAttrMatches(kListAllFiles, 0x100));  // temporary alone
+  EXPECT_TRUE(FileAttrMatches(kListAllFiles, 0x80));   // normal alone
+  EXPECT_TRUE(FileAttrMatches(kListAllFiles, 0x100));  // temporary alone
 }
 
 TEST(ListFiles, SortsWithoutCaseSkipsFoldersAndCallsBackForEveryEntry) {
@@ -77,11 +85,14 @@ TEST(ReadFileText, ReturnsEveryByteOrRaises) {
   platform::WriteWholeFile(folder / "zeros", std::string("a\0b\0", 4));
   EXPECT_EQ(ReadFileText(folder / "empty"), "");
   EXPECT_EQ(ReadFileText(folder / "zeros"), std::string("a\0b\0", 4));
-  try {
-    ReadFileText(folder / "missing");
-    FAIL() << "no error for a missing file";
-  } catch (const IoError& e) {
-    EXPECT_EQ(e.code(), kFileNotFoundCode);
+  std::filesystem::resize_file(folder / "zeros", std::uintmax_t{8} << 20);
+  for (const char* refused : {"missing", "zeros"}) {
+    try {
+      ReadFileText(folder / refused);
+      FAIL() << "no error for " << refused;
+    } catch (const IoError& e) {
+      EXPECT_EQ(e.code(), kFileNotFoundCode);
+    }
   }
 }
 

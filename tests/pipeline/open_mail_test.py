@@ -3,12 +3,13 @@
 rewritten message back with an independent MIME reader, Python's email package.
 
 Usage: open_mail_test.py --host HOST --plugin PLUGIN --skins SKIN_FOLDER --examples DIR
-                         --data au-emoji.tsv [--wine WINE-RUN] [--converter]
+                         --data au-emoji.tsv [--wine WINE-RUN] [--converter [LIBRARY]]
 
 Each scenario gets a fresh copy of the plug-in and its skins in a temporary folder, so that the
 settings file beside it starts absent; natively the image cache goes to a temporary TMPDIR.
-With --converter the caller has put a converter library "iconv.dll" on the library path, and
-only the samples' conversion is checked, as far as it does not depend on that library."""
+With --converter the caller has put a converter library "iconv.dll" on the library path, or
+names it (--converter LIBRARY) to be put beside each copy of the plug-in, and only the samples'
+conversion is checked, as far as it does not depend on that library."""
 import argparse
 import base64
 import email
@@ -91,6 +92,8 @@ class Installation:
         self.root = pathlib.Path(tempfile.mkdtemp(prefix="pl-e2e-"))
         self.plugin = self.root / pathlib.Path(ARGS.plugin).name
         shutil.copy(ARGS.plugin, self.plugin)
+        if isinstance(ARGS.converter, str):
+            shutil.copy(ARGS.converter, self.root)
         shutil.copytree(ARGS.skins, self.root / "Pictolumen_SKIN")
         self.temp = self.root / "temp"
         self.temp.mkdir()
@@ -107,6 +110,7 @@ class Installation:
         command = ([ARGS.wine] if ARGS.wine else []) + [
             ARGS.host, "--plugin", str(self.plugin), "open", str(mail), "--out", str(out), *options]
         env = dict(os.environ, TMPDIR=str(self.temp))
+        env.pop("XDG_RUNTIME_DIR", None)  # every image cache folder lies in TMPDIR
         result = subprocess.run(command, capture_output=True, env=env, timeout=300)
         if result.returncode != 0:
             raise AssertionError(f"host failed ({result.returncode}): {result.stderr.decode(errors='replace')}")
@@ -293,7 +297,8 @@ class OpenMail(HostCase):
             self.skipTest("under Wine the image cache is in the Wine prefix's own temporary folder")
         sample = pathlib.Path(ARGS.examples) / "au-jis-single.eml"
         cache = self.install.temp / "_AE.tmp"
-        cache.write_bytes(b"")  # a file where the folder should be
+        cache.write_bytes(b"")  # a file where the folder should be,
+        (self.install.temp / f"_AE.tmp-{os.geteuid()}").write_bytes(b"")  # and the user's own
         self.assertEqual(self.install.open(sample), ("unchanged", None))
         cache.unlink()
         cache.mkdir()
@@ -448,6 +453,6 @@ if __name__ == "__main__":
     for name in ("--host", "--plugin", "--skins", "--examples", "--data"):
         parser.add_argument(name, required=True)
     parser.add_argument("--wine")
-    parser.add_argument("--converter", action="store_true")
+    parser.add_argument("--converter", nargs="?", const=True)
     ARGS, rest = parser.parse_known_args()
     unittest.main(argv=[sys.argv[0]] + rest, verbosity=2)

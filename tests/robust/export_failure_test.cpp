@@ -20,6 +20,8 @@
 
 #ifdef _WIN32
 #include <windows.h>
+#else
+#include <unistd.h>
 #endif
 
 #include "jtext/path_helpers.h"
@@ -387,6 +389,9 @@ TEST_F(ExportFailures, OpenMailSurvivesAHostileEnvironment) {
   // A cache folder that cannot be made (a file in its place), and a damaged table in it.
   EmptyCache();
   platform::WriteWholeFile(temp_.path() + "_AE.tmp", "not a folder");
+#ifndef _WIN32
+  platform::WriteWholeFile(temp_.path() + "_AE.tmp-" + std::to_string(geteuid()), "");
+#endif
   ExpectMailLeftAlone("the cache folder is a file");
   std::remove((temp_.path() + "_AE.tmp").c_str());
   ASSERT_TRUE(platform::CreateFolder(Cache()));

@@ -11,9 +11,15 @@
 namespace pictolumen {
 namespace {
 
+#ifdef _WIN32
 // Skin names in Shift_JIS whose second bytes are 0x5C, the backslash.
 const std::string kHyou = "\x95\\";              // 表
 const std::string kSofuto = "\x83\\\x83t\x83g";  // ソフト
+#else
+// The same names natively, where file names are UTF-8.
+const std::string kHyou = "\xE8\xA1\xA8";
+const std::string kSofuto = "\xE3\x82\xBD\xE3\x83\x95\xE3\x83\x88";
+#endif
 // " に書き込めません" in Shift_JIS.
 const std::string kCannotWrite =
     " \x82\xC9\x8F\x91\x82\xAB\x8D\x9E\x82\xDF\x82\xDC\x82\xB9\x82\xF1";
@@ -76,7 +82,9 @@ TEST_F(ConfigModelTest, ListsSkinFilesSortedWithoutFoldersOrOtherFiles) {
   const TfrmConfig form = Shown();
   EXPECT_EQ(form.SkinList.Items,
             (std::vector<std::string>{"a.b", "Blue", "dark", "Simple", kSofuto, kHyou}));
-  EXPECT_EQ(form.SkinNames(), form.SkinList.Items);
+  // Shown in the ANSI code page (Shift_JIS), also natively where the files' names are UTF-8.
+  EXPECT_EQ(form.SkinNames(), (std::vector<std::string>{"a.b", "Blue", "dark", "Simple",
+                                                        "\x83\\\x83t\x83g", "\x95\\"}));
   EXPECT_EQ(form.lblIntro, IntroText());
   EXPECT_EQ(form.Text(platform::DialogText::kIntro), IntroText());
   EXPECT_EQ(form.Text(platform::DialogText::kLinkUrl), kHomePageUrl);

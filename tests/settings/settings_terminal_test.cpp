@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <sstream>
 
 #include "platform/platform.h"
@@ -19,7 +20,7 @@ class SettingsTerminalTest : public ::testing::Test {
   void SetUp() override {
     const std::string skins = folder / "Pictolumen_SKIN" + platform::kPathSeparator;
     platform::CreateFolder(skins);
-    for (const char* name : {"Simple.html", "Blue.html", "\x95\\.html"}) {
+    for (const char* name : {"Simple.html", "Blue.html", "表.html"}) {  // natively names are UTF-8
       platform::WriteWholeFile(skins + name, "{Body}");
     }
   }
@@ -45,7 +46,15 @@ TEST_F(SettingsTerminalTest, ShowsTheFormAndSavesOnOk) {
   EXPECT_NE(shown.find("(*) 3 表"), std::string::npos) << shown;
   EXPECT_NE(shown.find(std::string(kHomePageUrl) + "では各種フォーラムや"), std::string::npos);
   EXPECT_EQ(Stored(kEnableKey), "0");
-  EXPECT_EQ(Stored(kSkinKey), "\x95\\");
+  EXPECT_EQ(Stored(kSkinKey), "表");
+}
+
+TEST_F(SettingsTerminalTest, AnEmptySkinListNamesTheFolderSearched) {
+  const std::string skins = folder / "Pictolumen_SKIN/";
+  std::filesystem::remove_all(skins);
+  const std::string shown = Run("c\n", ini);
+  EXPECT_NE(shown.find("スキンが見つかりません。探したフォルダ: " + skins), std::string::npos)
+      << shown;
 }
 
 TEST_F(SettingsTerminalTest, CancelEndOfInputAndUnknownCommandsWriteNothing) {

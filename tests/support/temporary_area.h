@@ -16,16 +16,26 @@
 namespace pictolumen::testing {
 
 // Points the user's temporary folder (TMP on Windows, TMPDIR natively) at a fresh folder for
-// the life of the object.
+// the life of the object. Natively it also hides XDG_RUNTIME_DIR, so that every folder the image
+// cache may take lies in that fresh folder.
 class TemporaryAreaOfOurOwn {
  public:
-  TemporaryAreaOfOurOwn() : saved_(Get()) { Set(folder_.path()); }
+  TemporaryAreaOfOurOwn() : saved_(Get()) {
+    Set(folder_.path());
+#ifndef _WIN32
+    if (const char* runtime = std::getenv("XDG_RUNTIME_DIR")) saved_runtime_ = runtime;
+    unsetenv("XDG_RUNTIME_DIR");
+#endif
+  }
   ~TemporaryAreaOfOurOwn() {
     if (saved_) {
       Set(*saved_);
     } else {
       Unset();
     }
+#ifndef _WIN32
+    if (saved_runtime_) setenv("XDG_RUNTIME_DIR", saved_runtime_->c_str(), 1);
+#endif
   }
   TemporaryAreaOfOurOwn(const TemporaryAreaOfOurOwn&) = delete;
   TemporaryAreaOfOurOwn& operator=(const TemporaryAreaOfOurOwn&) = delete;
@@ -66,6 +76,9 @@ class TemporaryAreaOfOurOwn {
 
   TempFolder folder_;
   std::optional<std::string> saved_;
+#ifndef _WIN32
+  std::optional<std::string> saved_runtime_;
+#endif
 };
 
 }  // namespace pictolumen::testing

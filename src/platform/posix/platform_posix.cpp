@@ -6,6 +6,7 @@
 #include <iconv.h>
 #include <langinfo.h>
 #include <sys/mman.h>
+#include <sys/random.h>
 #include <sys/stat.h>
 #include <time.h>
 #include <unistd.h>
@@ -160,13 +161,46 @@ void* DynamicLibrary::Symbol(const std::string& name) const {
 std::string TempFolder() {
   const char* tmpdir = std::getenv("TMPDIR");
   std::string folder = (tmpdir && *tmpdir) ? tmpdir : "/tmp";
+  if (folder.front() != '/') {
+    // A relative folder would make relative picture addresses, which a page cannot resolve.
+    char* current = getcwd(nullptr, 0);
+    if (!current) return "/tmp/";
+    folder = std::string(current) + "/" + folder;
+    std::free(current);
+  }
   if (folder.back() != '/') folder += '/';
   return folder;
 }
 
+namespace {
+
+// Whether `path` is a folder of the user's own that no one else may write to: not a link, owned
+// by the process's user, without write permission for group or others.
+bool IsPrivateFolder(const std::string& path) {
+  struct stat st {};
+  return lstat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode) && st.st_uid == geteuid() &&
+         (st.st_mode & (S_IWGRP | S_IWOTH)) == 0;
+}
+
+}  // namespace
+
+std::string PrivateTempFolder(const std::string& name) {
+  const std::string temp = TempFolder();
+  std::vector<std::string> candidates{temp + name};
+  if (const char* runtime = std::getenv("XDG_RUNTIME_DIR"); runtime && runtime[0] == '/') {
+    candidates.push_back(std::string(runtime) + "/" + name);
+  }
+  candidates.push_back(temp + name + "-" + std::to_string(geteuid()));
+  for (const std::string& folder : candidates) {
+    if (mkdir(folder.c_str(), 0700) != 0 && errno != EEXIST) continue;
+    if (IsPrivateFolder(folder)) return folder + '/';
+  }
+  return {};
+}
+
 bool FileExists(const std::string& path) {
   struct stat st {};
-  return stat(path.c_str(), &st) == 0 && !S_ISDIR(st.st_mode);
+  return stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode);
 }
 
 bool FolderExists(const std::string& path) {
@@ -202,15 +236,23 @@ std::vector<DirectoryEntry> ListDirectory(const std::string& pattern) {
   return entries;
 }
 
-std::string ReadWholeFile(const std::string& path) {
+std::string ReadWholeFile(const std::string& path, std::size_t max_size) {
   // Read with the system calls themselves: a small file (settings, skin, table), read at every
-  // open of a mail, costs an open, two reads and a close, where the C library's stream adds a
-  // status call and a read.
-  const ScopedDescriptor file(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
+  // open of a mail, costs an open, a status call, two reads and a close. Opened without waiting,
+  // so that a FIFO is refused by the status call instead of blocking the open.
+  const ScopedDescriptor file(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
   if (file.get() < 0) {
     throw IoError(errno == ENOENT ? kFileNotFoundCode : errno, ErrorText("Cannot open", path));
   }
+  struct stat st {};
+  if (fstat(file.get(), &st) != 0) throw IoError(errno, ErrorText("Cannot read", path));
+  const auto refuse = [&] {
+    return IoError(kFileNotFoundCode,
+                   "Not a regular file of at most " + std::to_string(max_size) + " bytes: " + path);
+  };
+  if (!S_ISREG(st.st_mode) || static_cast<std::uintmax_t>(st.st_size) > max_size) throw refuse();
   std::string data;
+  data.reserve(static_cast<std::size_t>(st.st_size));
   char buffer[65536];
   while (true) {
     const ssize_t n = ::read(file.get(), buffer, sizeof buffer);
@@ -219,6 +261,8 @@ std::string ReadWholeFile(const std::string& path) {
       if (errno == EINTR) continue;
       throw IoError(errno, ErrorText("Cannot read", path));
     }
+    // The file may have grown since its size was taken.
+    if (static_cast<std::size_t>(n) > max_size - data.size()) throw refuse();
     data.append(buffer, static_cast<std::size_t>(n));
   }
   return data;
@@ -236,19 +280,56 @@ void WriteWholeFile(const std::string& path, std::string_view data) {
 
 namespace {
 
-// Writes `data` to a temporary file beside `path`, named after this process and call, and
-// returns its name; nothing is left behind when writing fails.
-std::string WriteTemporaryBeside(const std::string& path, std::string_view data) {
-  static std::atomic<unsigned> counter{0};
-  const std::string temp =
-      path + "." + std::to_string(getpid()) + "-" + std::to_string(counter.fetch_add(1)) + ".tmp";
-  try {
-    WriteWholeFile(temp, data);
-  } catch (...) {
-    std::remove(temp.c_str());
-    throw;
+// Twenty-four hexadecimal digits from the system's random source, so that no one can foresee
+// a temporary name; where it fails, from the clock, the process and a counter (the file is still
+// made exclusively, never through a link).
+std::string UnforeseeableName() {
+  std::uint8_t bytes[12];
+  if (getrandom(bytes, sizeof bytes, GRND_NONBLOCK) != static_cast<ssize_t>(sizeof bytes)) {
+    static std::atomic<std::uint32_t> counter{0};
+    timespec ts{};
+    clock_gettime(CLOCK_REALTIME, &ts);
+    const std::uint32_t words[3] = {static_cast<std::uint32_t>(ts.tv_nsec),
+                                    static_cast<std::uint32_t>(getpid()), counter.fetch_add(1)};
+    std::memcpy(bytes, words, sizeof bytes);
   }
-  return temp;
+  static constexpr char kDigits[] = "0123456789abcdef";
+  std::string name;
+  for (const std::uint8_t byte : bytes) {
+    name.push_back(kDigits[byte >> 4]);
+    name.push_back(kDigits[byte & 15]);
+  }
+  return name;
+}
+
+// Writes `data` to a new temporary file beside `path` and returns its name. The file is made by
+// this call alone (O_EXCL) and never through a link (O_NOFOLLOW), under a name no one can
+// foresee, so that no one can have it written over another file. Nothing is left behind when
+// writing fails.
+std::string WriteTemporaryBeside(const std::string& path, std::string_view data) {
+  constexpr int kAttempts = 16;
+  for (int attempt = 0; attempt < kAttempts; ++attempt) {
+    std::string temp = path + "." + UnforeseeableName() + ".tmp";
+    const ScopedDescriptor file(
+        ::open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666));
+    if (file.get() < 0) {
+      if (errno == EEXIST) continue;
+      throw IoError(errno == ENOENT ? kFileNotFoundCode : errno, ErrorText("Cannot create", temp));
+    }
+    try {
+      for (std::size_t done = 0; done < data.size();) {
+        const ssize_t n = ::write(file.get(), data.data() + done, data.size() - done);
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) throw IoError(errno, ErrorText("Cannot write", temp));
+        done += static_cast<std::size_t>(n);
+      }
+    } catch (...) {
+      ::unlink(temp.c_str());
+      throw;
+    }
+    return temp;
+  }
+  throw IoError(EEXIST, "Cannot create a temporary file beside " + path);
 }
 
 }  // namespace
@@ -311,7 +392,7 @@ std::string ProfileRead(const std::string& section, const std::string& key,
                         const std::string& default_value, const std::string& file) {
   std::string text;
   try {
-    text = ReadWholeFile(file);
+    text = ReadWholeFile(file, kProfileSizeLimit);
   } catch (const IoError&) {
     // A missing or unreadable file gives the default, as on Windows.
   }
@@ -325,7 +406,7 @@ bool ProfileWrite(const std::string& section, const std::string& key, const std:
     struct stat st {};
     if (stat(file.c_str(), &st) == 0 && !S_ISDIR(st.st_mode)) {
       if (!IsWritable(file, st)) return false;
-      text = ReadWholeFile(file);
+      text = ReadWholeFile(file, kProfileSizeLimit);
     }
     WriteFileAtomically(file, IniAssign(text, section, key, value));
     return true;
@@ -387,6 +468,14 @@ std::string TimeSeparator() {
 
 std::string AnsiToUtf8(std::string_view text) {
   return IconvText(text, "UTF-8", "CP932");
+}
+
+bool IsFileNameLeadByte(unsigned char) {
+  return false;
+}
+
+std::string FileNameToAnsi(std::string_view name) {
+  return IconvText(name, "CP932", "UTF-8");
 }
 
 // ---- User interface -------------------------------------------------------------------------

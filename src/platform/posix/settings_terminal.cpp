@@ -34,6 +34,9 @@ void ShowControls(const SettingsDialogModel& model, std::ostream& out) {
     out << "  " << (selected == i ? "(*) " : "( ) ") << i + 1 << " " << AnsiToUtf8(skins[i])
         << "\n";
   }
+  if (const std::string hint = model.SkinListHint(); !hint.empty()) {
+    out << "  " << AnsiToUtf8(hint) << "\n";
+  }
   out << "e: toggle the check box, 1-" << skins.size()
       << ": choose a skin, o: " << AnsiToUtf8(model.Text(DialogText::kOkButton))
       << ", c: " << AnsiToUtf8(model.Text(DialogText::kCancelButton)) << "\n> " << std::flush;

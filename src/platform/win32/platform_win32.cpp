@@ -2,10 +2,14 @@
 // every text stays in the system code page).
 #include <windows.h>
 
+// Needs the types of windows.h: RtlGenRandom.
+#include <ntsecapi.h>
+
 #include <atomic>
 #include <cstring>
 #include <memory>
 #include <type_traits>
+#include <utility>
 
 #include "common/errors.h"
 #include "platform/platform.h"
@@ -24,6 +28,7 @@ class ScopedHandle {
   ScopedHandle(const ScopedHandle&) = delete;
   ScopedHandle& operator=(const ScopedHandle&) = delete;
   HANDLE get() const { return handle_; }
+  HANDLE release() { return std::exchange(handle_, INVALID_HANDLE_VALUE); }
   bool valid() const { return handle_ != INVALID_HANDLE_VALUE; }
 
  private:
@@ -60,6 +65,77 @@ std::string Narrow(std::wstring_view text, UINT code_page) {
   return narrow;
 }
 
+// The folder part of `path` up to and including its last backslash or slash, two-byte characters
+// of the ANSI code page stepped over; empty when there is none.
+std::string FolderOf(const std::string& path) {
+  std::size_t end = 0;
+  for (std::size_t i = 0; i < path.size(); ++i) {
+    if (IsDBCSLeadByte(static_cast<BYTE>(path[i]))) {
+      ++i;
+    } else if (path[i] == '\\' || path[i] == '/') {
+      end = i + 1;
+    }
+  }
+  return path.substr(0, end);
+}
+
+std::string ModuleFolder(HMODULE module) {
+  char buffer[MAX_PATH];
+  const DWORD n = GetModuleFileNameA(module, buffer, sizeof buffer);
+  return n == 0 || n >= sizeof buffer ? std::string() : FolderOf(std::string(buffer, n));
+}
+
+// Loads `name` from this module's folder, the program's folder, folders the host added and the
+// system folder, never from the current folder or PATH. The library's own dependencies are looked
+// for in its folder and the same safe ones.
+HMODULE LoadLibraryFromSafeFolders(const std::string& name) {
+  constexpr DWORD kSafeFolders = LOAD_LIBRARY_SEARCH_APPLICATION_DIR |
+                                 LOAD_LIBRARY_SEARCH_USER_DIRS | LOAD_LIBRARY_SEARCH_SYSTEM32;
+  const std::string own_folder = ModuleFolder(ThisModule());
+  if (HMODULE module = LoadLibraryExA((own_folder + name).c_str(), nullptr,
+                                      LOAD_LIBRARY_SEARCH_DLL_LOAD_DIR | kSafeFolders)) {
+    return module;
+  }
+  if (GetLastError() != ERROR_INVALID_PARAMETER) {
+    return LoadLibraryExA(name.c_str(), nullptr, kSafeFolders);
+  }
+  // A system that lacks the search flags (Windows Vista, and 7 without its update of 2011): the
+  // same folders by full path.
+  char system[MAX_PATH];
+  const UINT n = GetSystemDirectoryA(system, sizeof system);
+  const std::string system_folder =
+      n == 0 || n >= sizeof system ? std::string() : std::string(system, n) + "\\";
+  for (const std::string& folder : {own_folder, ModuleFolder(nullptr), system_folder}) {
+    if (folder.empty()) continue;
+    if (HMODULE module =
+            LoadLibraryExA((folder + name).c_str(), nullptr, LOAD_WITH_ALTERED_SEARCH_PATH)) {
+      return module;
+    }
+  }
+  return nullptr;
+}
+
+// Twenty-four hexadecimal digits from the system's random source, so that no one can foresee a
+// temporary name; where it fails, from the clock, the process and a counter (the file is still
+// made only where no file stands).
+std::string UnforeseeableName() {
+  BYTE bytes[12];
+  if (!RtlGenRandom(bytes, sizeof bytes)) {
+    static std::atomic<DWORD> counter{0};
+    LARGE_INTEGER now;
+    QueryPerformanceCounter(&now);
+    const DWORD words[3] = {now.LowPart, GetCurrentProcessId(), counter.fetch_add(1)};
+    std::memcpy(bytes, words, sizeof bytes);
+  }
+  static constexpr char kDigits[] = "0123456789abcdef";
+  std::string name;
+  for (const BYTE byte : bytes) {
+    name.push_back(kDigits[byte >> 4]);
+    name.push_back(kDigits[byte & 15]);
+  }
+  return name;
+}
+
 }  // namespace
 
 HMODULE ThisModule() {
@@ -89,7 +165,7 @@ void* ModuleSymbol(void* module, const std::string& name) {
 }
 
 std::unique_ptr<DynamicLibrary> DynamicLibrary::Load(const std::string& name) {
-  HMODULE module = LoadLibraryA(name.c_str());
+  HMODULE module = LoadLibraryFromSafeFolders(name);
   if (!module) return nullptr;
   return std::unique_ptr<DynamicLibrary>(new DynamicLibrary(module));
 }
@@ -109,6 +185,15 @@ std::string TempFolder() {
   const DWORD n = GetTempPathA(sizeof buffer, buffer);
   if (n == 0 || n >= sizeof buffer) return {};
   return std::string(buffer, n);
+}
+
+std::string PrivateTempFolder(const std::string& name) {
+  // The temporary folder is the user's own on Windows.
+  const std::string temp = TempFolder();
+  if (temp.empty()) return {};
+  const std::string folder = temp + name;
+  if (!CreateDirectoryA(folder.c_str(), nullptr) && !FolderExists(folder)) return {};
+  return folder + "\\";
 }
 
 bool FileExists(const std::string& path) {
@@ -137,7 +222,7 @@ std::vector<DirectoryEntry> ListDirectory(const std::string& pattern) {
   return entries;
 }
 
-std::string ReadWholeFile(const std::string& path) {
+std::string ReadWholeFile(const std::string& path, std::size_t max_size) {
   // The file is read while others may hold it open in any way: a move that fails because the
   // file stands already (WriteNewFileAtomically in another thread or process) may open it for
   // writing for a moment, and reading must not fail then.
@@ -145,9 +230,16 @@ std::string ReadWholeFile(const std::string& path) {
                                 FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
                                 OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
   if (!file.valid()) throw IoError(ErrorCode(GetLastError()), "Cannot open " + path);
+  // A device (CON, a pipe) is refused rather than read until it ends.
+  if (GetFileType(file.get()) != FILE_TYPE_DISK) {
+    throw IoError(kFileNotFoundCode, "Not a file on disk: " + path);
+  }
   LARGE_INTEGER size;
   if (!GetFileSizeEx(file.get(), &size))
     throw IoError(ErrorCode(GetLastError()), "Cannot read " + path);
+  if (static_cast<unsigned long long>(size.QuadPart) > max_size) {
+    throw IoError(kFileNotFoundCode, "Larger than " + std::to_string(max_size) + " bytes: " + path);
+  }
   std::string data(static_cast<std::size_t>(size.QuadPart), '\0');
   std::size_t done = 0;
   while (done < data.size()) {
@@ -179,19 +271,37 @@ void WriteWholeFile(const std::string& path, std::string_view data) {
 
 namespace {
 
-// Writes `data` to a temporary file beside `path`, named after this process and call, and
-// returns its name; nothing is left behind when writing fails.
+// Writes `data` to a new temporary file beside `path` and returns its name. The file is made by
+// this call alone (CREATE_NEW, which also refuses a link standing at the name) under a name no one
+// can foresee. Nothing is left behind when writing fails.
 std::string WriteTemporaryBeside(const std::string& path, std::string_view data) {
-  static std::atomic<unsigned> counter{0};
-  const std::string temp = path + "." + std::to_string(GetCurrentProcessId()) + "-" +
-                           std::to_string(counter.fetch_add(1)) + ".tmp";
-  try {
-    WriteWholeFile(temp, data);
-  } catch (...) {
-    DeleteFileA(temp.c_str());
-    throw;
+  constexpr int kAttempts = 16;
+  for (int attempt = 0; attempt < kAttempts; ++attempt) {
+    std::string temp = path + "." + UnforeseeableName() + ".tmp";
+    ScopedHandle file(CreateFileA(temp.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                                  FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file.valid()) {
+      const DWORD error = GetLastError();
+      if (error == ERROR_FILE_EXISTS || error == ERROR_ALREADY_EXISTS) continue;
+      throw IoError(ErrorCode(error), "Cannot create " + temp);
+    }
+    try {
+      for (std::size_t done = 0; done < data.size();) {
+        DWORD n = 0;
+        if (!WriteFile(file.get(), data.data() + done, static_cast<DWORD>(data.size() - done), &n,
+                       nullptr)) {
+          throw IoError(ErrorCode(GetLastError()), "Cannot write " + temp);
+        }
+        done += n;
+      }
+    } catch (...) {
+      CloseHandle(file.release());
+      DeleteFileA(temp.c_str());
+      throw;
+    }
+    return temp;
   }
-  return temp;
+  throw IoError(ERROR_FILE_EXISTS, "Cannot create a temporary file beside " + path);
 }
 
 }  // namespace
@@ -242,6 +352,12 @@ std::optional<std::string_view> FindResourceData(std::string_view type, std::str
 
 std::string ProfileRead(const std::string& section, const std::string& key,
                         const std::string& default_value, const std::string& file) {
+  WIN32_FILE_ATTRIBUTE_DATA info;
+  if (GetFileAttributesExA(file.c_str(), GetFileExInfoStandard, &info) &&
+      ((info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) || info.nFileSizeHigh != 0 ||
+       info.nFileSizeLow > kProfileSizeLimit)) {
+    return default_value;
+  }
   char buffer[2048];
   const DWORD n = GetPrivateProfileStringA(section.c_str(), key.c_str(), default_value.c_str(),
                                            buffer, sizeof buffer, file.c_str());
@@ -300,6 +416,14 @@ std::string TimeSeparator() {
 
 std::string AnsiToUtf8(std::string_view text) {
   return Narrow(Widen(text, CP_ACP), CP_UTF8);
+}
+
+bool IsFileNameLeadByte(unsigned char byte) {
+  return IsDBCSLeadByte(byte) != 0;
+}
+
+std::string FileNameToAnsi(std::string_view name) {
+  return std::string(name);
 }
 
 // ---- User interface -------------------------------------------------------------------------

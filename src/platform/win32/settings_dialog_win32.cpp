@@ -42,6 +42,7 @@ enum ControlId : int {
   kSkinLabelId,
   kIntroId,
   kLinkId,
+  kNoSkinsId,
 };
 
 // Posted to a dialog to release it once the event in progress has finished.
@@ -212,6 +213,8 @@ void SettingsDialog::CreateControls() {
   AddControl("STATIC", model_->Text(DialogText::kSkinLabel), SS_LEFT, 0, kSkinLabelId, 40, 80, 69,
              12);
   AddControl("STATIC", "", SS_LEFT | SS_NOPREFIX, 0, kIntroId, 240, 16, 0, 0);
+  // Two lines between the skin list and the buttons, for the folder searched when it has none.
+  AddControl("STATIC", "", SS_LEFT | SS_NOPREFIX, 0, kNoSkinsId, 40, 180, kClientWidth - 48, 26);
   CreateUrlLabel(window_, kLinkId, RECT{304, 112, 304 + 99, 112 + 12},
                  model_->Text(DialogText::kLinkCaption), model_->Text(DialogText::kLinkUrl),
                  font_.get());
@@ -228,6 +231,7 @@ void SettingsDialog::FormShow() {
   for (const std::string& skin : model_->SkinNames()) {
     SendMessageA(list, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(skin.c_str()));
   }
+  SetWindowTextA(Control(kNoSkinsId), model_->SkinListHint().c_str());
   const auto selected = model_->SelectedSkin();
   SendMessageA(list, LB_SETCURSEL, selected ? static_cast<WPARAM>(*selected) : WPARAM(-1), 0);
   SendMessageA(Control(kEnableId), BM_SETCHECK, model_->Enabled() ? BST_CHECKED : BST_UNCHECKED, 0);
