@@ -11,6 +11,8 @@
 #include <utility>
 #include <vector>
 
+#include "common/errors.h"
+
 namespace pictolumen {
 namespace {
 
@@ -580,6 +582,7 @@ class Layout {
   void EndVerbatim() { --preformatted_; }
 
   std::u32string Finish() && { return std::move(writer_).Finish(); }
+  std::size_t size() const { return writer_.size(); }
 
  private:
   struct List {
@@ -615,7 +618,8 @@ enum class References { kNone, kText, kAttribute };
 // Reads the HTML once from start to end and hands its text and tags to the layout.
 class HtmlReader {
  public:
-  explicit HtmlReader(std::u32string_view html) : html_(html) {}
+  HtmlReader(std::u32string_view html, std::size_t size_limit)
+      : html_(html), size_limit_(size_limit) {}
 
   std::u32string Read() && {
     std::size_t at = 0;
@@ -623,6 +627,11 @@ class HtmlReader {
       const std::size_t open = std::min(html_.find(U'<', at), html_.size());
       Characters(html_.substr(at, open - at), References::kText);
       at = open < html_.size() ? Markup(open) : open;
+      // Text gives at most a character of each one read, markup more (list numbers, breaks).
+      if (layout_.size() > size_limit_) {
+        throw SizeLimitError("The text of the HTML would grow beyond " +
+                             std::to_string(size_limit_) + " characters");
+      }
     }
     return std::move(layout_).Finish();
   }
@@ -756,13 +765,14 @@ class HtmlReader {
   }
 
   std::u32string_view html_;
+  const std::size_t size_limit_;
   Layout layout_;
 };
 
 }  // namespace
 
-std::u32string HtmlToText(std::u32string_view html) {
-  return HtmlReader(html).Read();
+std::u32string HtmlToText(std::u32string_view html, std::size_t size_limit) {
+  return HtmlReader(html, size_limit).Read();
 }
 
 }  // namespace pictolumen

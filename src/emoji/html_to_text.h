@@ -2,6 +2,8 @@
 // The text is escaped again when it is put into a page, so nothing here needs to stay markup.
 #pragma once
 
+#include <cstddef>
+#include <cstdint>
 #include <string>
 #include <string_view>
 
@@ -35,6 +37,8 @@ namespace pictolumen {
 // HtmlToText(U"a<br>b") == U"a\r\nb"
 // HtmlToText(U"<p>x &amp;  y</p><ul><li>one<li>two</ul>") == U"x & y\r\n\r\n・one\r\n・two"
 // HtmlToText(U"<tr><td>1<td>2</tr><script>x</script>") == U"1\t2"
-std::u32string HtmlToText(std::u32string_view html);
+// Raises SizeLimitError, soon after it is passed, where the text would hold more than
+// `size_limit` characters.
+std::u32string HtmlToText(std::u32string_view html, std::size_t size_limit = SIZE_MAX);
 
 }  // namespace pictolumen

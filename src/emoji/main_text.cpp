@@ -75,7 +75,8 @@ MainText UnicodeText(std::string bytes, const TMimePart& part, CharsetId charset
     return text;
   }
   std::u32string unicode = CarrierTextToUnicode(bytes, charset);
-  if (IsHtml(part)) unicode = HtmlToText(unicode);
+  // Its text in code points is held beside the page it becomes: half the limit for each.
+  if (IsHtml(part)) unicode = HtmlToText(unicode, size_limit / 2 / sizeof(char32_t));
   text.html_body = UnicodeEmojiToHtml(unicode, size_limit);
   if (IsHtml(part) || IsWideCharset(charset)) {
     text.plain = Utf8FromUnicode(unicode);

@@ -319,6 +319,14 @@ def emoji_dense(e, size):
                 outcome="unchanged", large=size > 1000000)
 
 
+def html_list_numbers(size):
+    """An HTML-only mail whose list items each become a line with a nine-digit number: its text
+    would be three times the mail and more. The mail is left as it is."""
+    head = jis_headers(b"list", content_type=b"text/html; charset=UTF-8")
+    body = b'<ol start="999999999">' + b"<li>" * (size // 4) + CRLF
+    return Case(f"html_list_numbers_{size // 1000000}mb", mail(head, body), outcome="unchanged")
+
+
 def many_parts(count):
     """`count` empty parts, and a multipart without a boundary whose `count` lines begin with
     "--": more parts than the parser makes. Both are left as they are."""
@@ -394,6 +402,7 @@ def build(data_path, small=False):
     cases += delimiters_in_text(e)
     cases.append(emoji_dense(e, 1000000))
     cases += many_parts(20000)
+    cases.append(html_list_numbers(4000000))
     cases += hostile_files(e)
     if not small:
         cases.append(emoji_dense(e, 10000000))
