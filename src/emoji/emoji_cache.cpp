@@ -47,8 +47,12 @@ std::string CacheFolderAddress() {
 }
 
 void EnsureEmojiImage(std::string_view number) {
+  EnsureEmojiImage(number, GetCacheFolder());
+}
+
+void EnsureEmojiImage(std::string_view number, const std::string& folder) {
   const std::string name(number);
-  EnsureCacheFile(GetCacheFolder() + name + ".gif", "GIF", "EMOJI" + name);
+  EnsureCacheFile(folder + name + ".gif", "GIF", "EMOJI" + name);
 }
 
 std::string EmojiTableName(std::string_view transfer_encoding) {

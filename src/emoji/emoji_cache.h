@@ -27,6 +27,9 @@ std::string CacheFolderAddress();
 // existing file is used as it is. Raises Error for a number without a picture and IoError
 // when the folder or the file cannot be written.
 void EnsureEmojiImage(std::string_view number);
+// The same in `folder`, the cache folder as GetCacheFolder gave it, for a caller that makes sure
+// of many pictures.
+void EnsureEmojiImage(std::string_view number, const std::string& folder);
 
 // The emoji table that a mail with this transfer encoding is looked up in: "EMOJI_8BIT" for
 // "8bit" in any letter case, else "EMOJI_7BIT".

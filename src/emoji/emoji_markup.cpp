@@ -207,8 +207,9 @@ void CheckSize(const std::string& html, std::size_t size_limit) {
 
 // Appends to `html` the markup of the Shift_JIS text `sjis` with the rows of `emoji`, each
 // picture's tag beginning with `tag_start`; `tags` holds the tag of each row made so far.
-void AppendMarkup(std::string_view sjis, const EmojiTable& emoji, const std::string& tag_start,
-                  std::vector<std::string>& tags, std::size_t size_limit, std::string& html) {
+void AppendMarkup(std::string_view sjis, const EmojiTable& emoji, const std::string& folder,
+                  const std::string& tag_start, std::vector<std::string>& tags,
+                  std::size_t size_limit, std::string& html) {
   const CsvTable& table = emoji.rows;
   const EmojiIndex& index = emoji.index;
   const std::array<ByteKind, 256>& kinds = emoji.kinds;
@@ -253,7 +254,7 @@ void AppendMarkup(std::string_view sjis, const EmojiTable& emoji, const std::str
       std::string& tag = tags[row];
       if (tag.empty()) {
         const std::string_view number = table.Field(row, kNumber);
-        EnsureEmojiImage(number);
+        EnsureEmojiImage(number, folder);
         tag = tag_start + EscapeHtml(number) + ".gif\" alt=\"" +
               EscapeHtml(table.Field(row, kName)) + "\">";
       }
@@ -278,12 +279,13 @@ class EmojiMarkupWriter {
   EmojiMarkupWriter(std::string_view transfer_encoding, std::size_t size_limit)
       : emoji_(split_tables.slots[TableSlot(transfer_encoding)],
                ReadFileText(ExtractEmojiTable(transfer_encoding))),
+        folder_(GetCacheFolder()),
         tag_start_("<img src=\"" + EscapeHtml(CacheFolderAddress())),
         tags_((*emoji_).rows.RowCount()),
         size_limit_(size_limit) {}
 
   void Append(std::string_view sjis, std::string& html) {
-    AppendMarkup(sjis, *emoji_, tag_start_, tags_, size_limit_, html);
+    AppendMarkup(sjis, *emoji_, folder_, tag_start_, tags_, size_limit_, html);
   }
 
   void AppendReference(char32_t c, std::string& html) const {
@@ -293,6 +295,8 @@ class EmojiMarkupWriter {
 
  private:
   const BorrowedTable emoji_;
+  // Asked for once: making sure of the folder takes several calls of the system.
+  const std::string folder_;
   const std::string tag_start_;
   std::vector<std::string> tags_;
   const std::size_t size_limit_;

@@ -65,9 +65,13 @@ std::string UpToZeroByte(std::string text) {
 }
 
 // The text of the built message, made straight from the part tree, whose bodies are let go as they
-// are written and whose rest is released as soon as the text is made.
-std::string TakeSource(TMimeMess& message) {
-  std::string source = message.TakeMessageText();
+// are written and whose rest is released as soon as the text is made. Raises SizeLimitError,
+// before the text is made, where it would be longer than `size_limit` bytes.
+std::string TakeSource(TMimeMess& message, std::size_t size_limit) {
+  std::string source = message.TakeMessageText(size_limit);
+  if (source.empty()) {
+    throw SizeLimitError("The new mail would grow beyond " + std::to_string(size_limit) + " bytes");
+  }
   message.MessagePart->Clear();
   message.MessagePart->Lines = StringList();
   message.Lines = StringList();
@@ -125,14 +129,10 @@ void RunOpenMailPipeline(const OpenMailHost& host) {
   TMimePart* alternative = message.AddMultipart("alternative", related);
   // Each new part keeps its content, from which its body is encoded straight into the new mail.
   // The plain part keeps what follows a zero byte of the text; the page ends at one.
-  const TMimePart* plain =
-      message.AddPlainTextPartText(std::move(text.plain), alternative, text.plain_charset);
-  const TMimePart* html = message.AddHtmlTextPartText(UpToZeroByte(std::move(page)), alternative);
-  if (plain->EncodedBodySizeBound() + html->EncodedBodySizeBound() > size_limit) {
-    throw SizeLimitError("The new mail would grow beyond " + std::to_string(size_limit) + " bytes");
-  }
+  message.AddPlainTextPartText(std::move(text.plain), alternative, text.plain_charset);
+  message.AddHtmlTextPartText(UpToZeroByte(std::move(page)), alternative);
 
-  host.SetSource(TakeSource(message));
+  host.SetSource(TakeSource(message, size_limit));
 }
 
 }  // namespace pictolumen

@@ -107,9 +107,9 @@ std::string TMimeMess::BuildMessageText() {
   return MessagePart->BuildText();
 }
 
-std::string TMimeMess::TakeMessageText() {
+std::string TMimeMess::TakeMessageText(std::size_t size_limit) {
   BuildRootHeaders();
-  return MessagePart->TakeText();
+  return MessagePart->TakeText(size_limit);
 }
 
 void TMimeMess::BuildRootHeaders() {

@@ -4,6 +4,8 @@
 // and BuildPartHeader), set the Header fields, BuildMessage, then take Lines.Text().
 #pragma once
 
+#include <cstddef>
+#include <cstdint>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -57,8 +59,9 @@ class TMimeMess {
   // BuildMessage writes.
   std::string BuildMessageText();
   // BuildMessageText for a message written once: the parts' bodies are let go as they are
-  // written (TMimePart::TakeText) and left empty.
-  std::string TakeMessageText();
+  // written (TMimePart::TakeText) and left empty; an empty text, with nothing let go, where the
+  // text would be longer than `size_limit` bytes.
+  std::string TakeMessageText(std::size_t size_limit = SIZE_MAX);
 
  private:
   // The root's Headers as BuildMessage writes them: Header's lines and the root's content lines.

@@ -974,9 +974,10 @@ std::string TMimePart::BuildText() const {
   return text;
 }
 
-std::string TMimePart::TakeText() {
+std::string TMimePart::TakeText(std::size_t size_limit) {
   SizeSink size;
   WriteTree(std::as_const(*this), size);
+  if (size.Size() > size_limit) return {};
   std::string text = platform::LargeText(size.Size());
   TextSink sink(text);
   WriteTree(*this, sink);

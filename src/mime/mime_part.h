@@ -4,6 +4,7 @@
 // Nothing here throws on malformed input; it degrades into defined results.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -159,8 +160,9 @@ class TMimePart {
   // BuildText for a tree that is written once: each part's Body is let go as soon as it is
   // written, so that a large message is not held twice over while its text is made; so is the
   // DecodedData of a part encoded as it is written. The bodies are left empty; everything else
-  // stays.
-  std::string TakeText();
+  // stays. Where the text would be longer than `size_limit` bytes (counted before it is made),
+  // it gives an empty text and lets nothing go.
+  std::string TakeText(std::size_t size_limit = SIZE_MAX);
 
  private:
   struct ParseTask;
