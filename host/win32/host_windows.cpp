@@ -28,10 +28,15 @@ struct FoundBox {
   HWND window = nullptr;
 };
 
+// A visible dialog of this process: the top-level windows listed are every process's on the
+// desktop, where another program (another test, under Wine) may show a dialog at the same time.
 BOOL CALLBACK FindMessageBox(HWND window, LPARAM found) {
   char class_name[16] = {};
   GetClassNameA(window, class_name, sizeof class_name);
-  if (std::strcmp(class_name, "#32770") == 0 && IsWindowVisible(window)) {
+  DWORD process = 0;
+  GetWindowThreadProcessId(window, &process);
+  if (std::strcmp(class_name, "#32770") == 0 && IsWindowVisible(window) &&
+      process == GetCurrentProcessId()) {
     reinterpret_cast<FoundBox*>(found)->window = window;
     return FALSE;
   }
