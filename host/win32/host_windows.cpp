@@ -5,6 +5,7 @@
 
 #include <atomic>
 #include <cstring>
+#include <cstdio>
 #include <iostream>
 #include <thread>
 
@@ -29,12 +30,13 @@ struct FoundBox {
 };
 
 // A visible dialog of this process: the top-level windows listed are every process's on the
-// desktop, where another program (another test, under Wine) may show a dialog at the same time.
+// desktop, where another program may show a dialog at the same time.
 BOOL CALLBACK FindMessageBox(HWND window, LPARAM found) {
   char class_name[16] = {};
   GetClassNameA(window, class_name, sizeof class_name);
   DWORD process = 0;
   GetWindowThreadProcessId(window, &process);
+  { char t[256]={}; GetWindowTextA(window,t,256); fprintf(stderr,"DBG %s vis=%d pid=%lu me=%lu text=%s\n",class_name,(int)IsWindowVisible(window),(unsigned long)process,(unsigned long)GetCurrentProcessId(),t); }
   if (std::strcmp(class_name, "#32770") == 0 && IsWindowVisible(window) &&
       process == GetCurrentProcessId()) {
     reinterpret_cast<FoundBox*>(found)->window = window;
@@ -133,7 +135,9 @@ void RunMenuCommand(MenuCommandFn callback) {
     while (!done) {
       FoundBox found;
       EnumWindows(FindMessageBox, reinterpret_cast<LPARAM>(&found));
-      if (found.window) {
+      // A box may be listed before its caption and text are set: it is read once it has them.
+      if (found.window && !WindowText(found.window).empty() &&
+          !WindowText(GetDlgItem(found.window, 0xFFFF)).empty()) {
         caption = WindowText(found.window);
         text = WindowText(GetDlgItem(found.window, 0xFFFF));
         PostMessageA(found.window, WM_COMMAND, IDOK, 0);
