@@ -5,7 +5,6 @@
 
 #include <atomic>
 #include <cstring>
-#include <cstdio>
 #include <iostream>
 #include <thread>
 
@@ -36,7 +35,6 @@ BOOL CALLBACK FindMessageBox(HWND window, LPARAM found) {
   GetClassNameA(window, class_name, sizeof class_name);
   DWORD process = 0;
   GetWindowThreadProcessId(window, &process);
-  { char t[256]={}; GetWindowTextA(window,t,256); fprintf(stderr,"DBG %s vis=%d pid=%lu me=%lu text=%s\n",class_name,(int)IsWindowVisible(window),(unsigned long)process,(unsigned long)GetCurrentProcessId(),t); }
   if (std::strcmp(class_name, "#32770") == 0 && IsWindowVisible(window) &&
       process == GetCurrentProcessId()) {
     reinterpret_cast<FoundBox*>(found)->window = window;
