@@ -101,8 +101,12 @@ class Carrier:
         return self.prefix + row["number"]
 
     def table_rows(self, column):
-        """The rows that have a code in `column`: all but SoftBank's three webcode-only ones."""
-        return [r for r in self.rows if r[column] is not None]
+        """The rows of the table keyed by `column`, each with its code there. SoftBank's three
+        webcode-only pictographs are keyed by the code of their place in SoftBank's layout
+        (F7F5-F7F7), which no other pictograph takes, so that their escape and private-use forms
+        find a row."""
+        return [dict(r, **{column: r[column] or f"{softbank_codes(int(r['webcode'], 16))[0]:04X}"})
+                for r in self.rows]
 
 
 def read_au(carrier):
@@ -167,7 +171,7 @@ def read_softbank(carrier):
     assert [r["number"] for r in rows if r["sjis"] is None] == ["264", "265", "266"]
     check_codes(rows, "webcode", lambda c: c >> 8 in SOFTBANK_PAGES and 0x21 <= c & 0xFF <= 0x7A)
     check_codes(rows, "pua", lambda c: 0xE001 <= c <= 0xE53E)
-    check_codes(carrier.table_rows("sjis"), "sjis", sjis_trail)
+    check_codes([r for r in rows if r["sjis"] is not None], "sjis", sjis_trail)
     for r in rows:
         sjis, pua = softbank_codes(int(r["webcode"], 16))
         assert (r["sjis"] in (None, f"{sjis:04X}")) and r["pua"] == f"{pua:04X}", r

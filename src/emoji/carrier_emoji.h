@@ -6,6 +6,8 @@
 
 #include <cstdint>
 
+#include "emoji/carrier.h"
+
 namespace pictolumen {
 
 struct CarrierEmoji {
@@ -31,5 +33,21 @@ unsigned JisAsSjis(const CarrierEmoji& emoji);
 // au's pictograph whose JIS code, converted to Shift_JIS arithmetically as 7-bit mail is read,
 // is `code`, or null. AuEmojiOfJisAsSjis(0xEB59)->number == 1 (JIS 75 3A)
 const CarrierEmoji* AuEmojiOfJisAsSjis(unsigned code);
+
+// The private-use code point of the pictograph that `carrier`'s own Shift_JIS code `code` stands
+// for (au F340-F7FC, docomo F89F-F9FC, SoftBank F741-F7F5, F941-F9F5, FB41-FBDE), or 0.
+// PictographOfSjis(Carrier::kSoftbank, 0xF750) == 0xE110 (a four-leaf clover; on au the same code
+// is a small white square)
+char32_t PictographOfSjis(Carrier carrier, unsigned code);
+
+// The private-use code point of SoftBank's pictograph of `webcode`, the two bytes after ESC $ in
+// its escape form, or 0.  SoftbankPictographOfWebcode(0x4721) == 0xE001
+char32_t SoftbankPictographOfWebcode(unsigned webcode);
+
+// The code by which `carrier`'s table in the image cache keys the pictograph of private-use
+// `code_point`, or 0 when it is none of that carrier's: au's 7-bit table code (JisAsSjis),
+// docomo's Shift_JIS code, SoftBank's Shift_JIS code (F7F5-F7F7 for its three without one).
+// TableCodeOfCodePoint(Carrier::kDocomo, 0xE63E) == 0xF89F
+unsigned TableCodeOfCodePoint(Carrier carrier, char32_t code_point);
 
 }  // namespace pictolumen

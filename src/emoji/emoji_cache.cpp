@@ -59,11 +59,26 @@ std::string EmojiTableName(std::string_view transfer_encoding) {
   return CompareIgnoringCase(transfer_encoding, "8bit") == 0 ? "EMOJI_8BIT" : "EMOJI_7BIT";
 }
 
-std::string ExtractEmojiTable(std::string_view transfer_encoding) {
-  const std::string name = EmojiTableName(transfer_encoding);
+std::string CarrierTableName(Carrier carrier) {
+  switch (carrier) {
+    case Carrier::kDocomo:
+      return "EMOJI_DOCOMO";
+    case Carrier::kSoftbank:
+      return "EMOJI_SOFTBANK";
+    case Carrier::kAu:
+      break;
+  }
+  return "EMOJI_7BIT";
+}
+
+std::string ExtractTable(const std::string& name) {
   const std::string path = GetCacheFolder() + name + ".csv";
   EnsureCacheFile(path, "TEXT", name);
   return path;
+}
+
+std::string ExtractEmojiTable(std::string_view transfer_encoding) {
+  return ExtractTable(EmojiTableName(transfer_encoding));
 }
 
 }  // namespace pictolumen

@@ -10,6 +10,8 @@
 #include <string>
 #include <string_view>
 
+#include "emoji/carrier.h"
+
 namespace pictolumen {
 
 // The user's temporary folder followed by "_AE.tmp" and the path separator, asked for anew at
@@ -34,6 +36,16 @@ void EnsureEmojiImage(std::string_view number, const std::string& folder);
 // The emoji table that a mail with this transfer encoding is looked up in: "EMOJI_8BIT" for
 // "8bit" in any letter case, else "EMOJI_7BIT".
 std::string EmojiTableName(std::string_view transfer_encoding);
+
+// The table that the private-use pictographs of `carrier`'s Unicode mail are looked up in:
+// au's "EMOJI_7BIT", "EMOJI_DOCOMO", "EMOJI_SOFTBANK" (each keyed by the carrier's codes, see
+// TableCodeOfCodePoint).
+std::string CarrierTableName(Carrier carrier);
+
+// Makes sure the table `name` exists in the cache folder as <name>.csv, copied from the resource
+// of that name and type "TEXT", and returns its path. An existing file is used as it is. Raises
+// like EnsureEmojiImage.
+std::string ExtractTable(const std::string& name);
 
 // Makes sure the table of EmojiTableName(transfer_encoding) exists in the cache folder as
 // <name>.csv, copied from the resource of that name and type "TEXT", and returns its path.

@@ -152,13 +152,14 @@ struct EmojiTable {
   std::array<ByteKind, 256> kinds{};
 };
 
-// The tables split last in this process, one slot for each of the two tables: set up before any
-// code runs (no guard on first use), emptied when the library is unloaded.
+// The tables split last in this process, one slot for each table (au's two, docomo's and
+// SoftBank's): set up before any code runs (no guard on first use), emptied when the library is
+// unloaded.
 struct SplitTables {
   ~SplitTables() {
     for (auto& slot : slots) delete slot.load();
   }
-  std::array<std::atomic<const EmojiTable*>, 2> slots{};
+  std::array<std::atomic<const EmojiTable*>, 4> slots{};
 };
 constinit SplitTables split_tables;
 
@@ -266,9 +267,12 @@ void AppendMarkup(std::string_view sjis, const EmojiTable& emoji, const std::str
   CheckSize(html, size_limit);
 }
 
-// The slot of the table that text with this transfer encoding is looked up in.
-std::size_t TableSlot(std::string_view transfer_encoding) {
-  return EmojiTableName(transfer_encoding) == "EMOJI_8BIT" ? 1 : 0;
+// The slot of the table of this name.
+std::size_t TableSlot(std::string_view table_name) {
+  if (table_name == "EMOJI_8BIT") return 1;
+  if (table_name == "EMOJI_DOCOMO") return 2;
+  if (table_name == "EMOJI_SOFTBANK") return 3;
+  return 0;
 }
 
 }  // namespace
@@ -276,11 +280,11 @@ std::size_t TableSlot(std::string_view transfer_encoding) {
 // One conversion's table, read from its file, and the tags made from it so far.
 class EmojiMarkupWriter {
  public:
-  EmojiMarkupWriter(std::string_view transfer_encoding, std::size_t size_limit)
-      : emoji_(split_tables.slots[TableSlot(transfer_encoding)],
-               ReadFileText(ExtractEmojiTable(transfer_encoding))),
-        folder_(GetCacheFolder()),
-        tag_start_("<img src=\"" + EscapeHtml(CacheFolderAddress())),
+  EmojiMarkupWriter(const std::string& table_name, std::size_t size_limit,
+                    const std::optional<PictureFolder>& pictures)
+      : emoji_(split_tables.slots[TableSlot(table_name)], ReadFileText(ExtractTable(table_name))),
+        folder_(pictures ? pictures->path : GetCacheFolder()),
+        tag_start_("<img src=\"" + EscapeHtml(pictures ? pictures->address : CacheFolderAddress())),
         tags_((*emoji_).rows.RowCount()),
         size_limit_(size_limit) {}
 
@@ -303,9 +307,9 @@ class EmojiMarkupWriter {
 };
 
 std::string EmojiToHtml(std::string_view text, std::string_view transfer_encoding,
-                        std::size_t size_limit) {
+                        std::size_t size_limit, const std::optional<PictureFolder>& pictures) {
   // The table file is read at every call; only the work of splitting it is kept.
-  EmojiMarkupWriter writer(transfer_encoding, size_limit);
+  EmojiMarkupWriter writer(EmojiTableName(transfer_encoding), size_limit, pictures);
   const std::string sjis = ConvertCode(text, jcJIS, jcSJIS);
   // Room for a tag for every fortieth byte or so; room that is never written costs nothing.
   std::string html = platform::LargeText(2 * sjis.size());
@@ -324,12 +328,27 @@ bool IsPrivateUse(char32_t c) {
   return (c >= 0xE000 && c <= 0xF8FF) || c >= 0xF0000;
 }
 
-// The code page 932 code of a character that is no pictograph, or -1: the codes of the 7-bit
-// table's rows (EB40-EEFC, where code page 932 has copies of IBM's characters, which it writes
-// as FAxx-FCxx) are kept for the pictographs.
-int PageCodeOf(char32_t c) {
+// Whether `code` lies where `carrier`'s table keys its pictographs, so that a character of
+// code page 932 there would be read as one: au's 7-bit table rows EB40-EEFC (where code page 932
+// has copies of IBM's characters, which it writes as FAxx-FCxx), docomo's F89F-F9FC, and
+// SoftBank's rows of lead bytes F7, F9 and FB (FB holds IBM's characters in code page 932).
+bool IsTableCode(Carrier carrier, int code) {
+  switch (carrier) {
+    case Carrier::kDocomo:
+      return code >= 0xF89F && code <= 0xF9FC;
+    case Carrier::kSoftbank:
+      return code >> 8 == 0xF7 || code >> 8 == 0xF9 || code >> 8 == 0xFB;
+    case Carrier::kAu:
+      break;
+  }
+  return code >= 0xEB40 && code <= 0xEEFC;
+}
+
+// The code page 932 code of a character that is no pictograph, or -1: codes of the carrier's
+// table are kept for the pictographs, and are written as references instead.
+int PageCodeOf(char32_t c, Carrier carrier) {
   const int code = IsPrivateUse(c) ? -1 : Cp932FromUnicode(c);
-  return code >= 0xEB40 && code <= 0xEEFC ? -1 : code;
+  return IsTableCode(carrier, code) ? -1 : code;
 }
 
 // Writes the one or two bytes of a Shift_JIS code at `out` and returns the end.
@@ -341,8 +360,10 @@ char* WriteCode(char* out, unsigned code) {
 
 }  // namespace
 
-UnicodeEmojiMarkup::UnicodeEmojiMarkup(std::size_t size_limit)
-    : writer_(std::make_unique<EmojiMarkupWriter>("7bit", size_limit)) {}
+UnicodeEmojiMarkup::UnicodeEmojiMarkup(const EmojiReading& reading)
+    : carrier_(reading.carrier),
+      writer_(std::make_unique<EmojiMarkupWriter>(CarrierTableName(reading.carrier),
+                                                  reading.size_limit, reading.pictures)) {}
 
 UnicodeEmojiMarkup::~UnicodeEmojiMarkup() = default;
 
@@ -359,9 +380,9 @@ void UnicodeEmojiMarkup::Append(std::u32string_view text, std::string& html) {
   for (const char32_t c : text) {
     if (c < 0x80) {
       *out++ = static_cast<char>(c);
-    } else if (const CarrierEmoji* emoji = AuEmojiOfCodePoint(c)) {
-      out = WriteCode(out, JisAsSjis(*emoji));
-    } else if (const int code = PageCodeOf(c); code >= 0) {
+    } else if (const unsigned emoji = TableCodeOfCodePoint(carrier_, c); emoji != 0) {
+      out = WriteCode(out, emoji);
+    } else if (const int code = PageCodeOf(c, carrier_); code >= 0) {
       out = WriteCode(out, static_cast<unsigned>(code));
     } else {
       hand_over();
@@ -373,16 +394,16 @@ void UnicodeEmojiMarkup::Append(std::u32string_view text, std::string& html) {
   hand_over();
 }
 
-std::string UnicodeEmojiToHtml(std::u32string_view text, std::size_t size_limit) {
-  UnicodeEmojiMarkup markup(size_limit);
+std::string UnicodeEmojiToHtml(std::u32string_view text, const EmojiReading& reading) {
+  UnicodeEmojiMarkup markup(reading);
   std::string html;
   html.reserve(2 * text.size());
   markup.Append(text, html);
   return html;
 }
 
-std::string Utf8EmojiToHtml(std::string_view utf8, std::size_t size_limit) {
-  UnicodeEmojiMarkup markup(size_limit);
+std::string Utf8EmojiToHtml(std::string_view utf8, const EmojiReading& reading) {
+  UnicodeEmojiMarkup markup(reading);
   std::string html;
   html.reserve(utf8.size());
   ForEachUtf8Piece(utf8, [&](std::u32string_view piece) { markup.Append(piece, html); });

@@ -20,13 +20,6 @@ std::string MailDomainOf(std::string_view mailbox) {
 
 TMimeMessEmoji::TMimeMessEmoji() : TMimeMess(&CreateMessHeader<TJapaneseMessHeader>) {}
 
-bool TMimeMessEmoji::IsFromCarrier() const {
-  const std::string domain = MailDomainOf(Header->From);
-  return std::any_of(
-      kCarrierMailDomains.begin(), kCarrierMailDomains.end(),
-      [&domain](std::string_view carrier) { return CompareIgnoringCase(domain, carrier) == 0; });
-}
-
 TMimePart* TMimeMessEmoji::AddPlainTextPart(std::string_view text, TMimePart* parent,
                                             CharsetId charset) {
   return AddTextPart(LinesOf(std::string(text)), parent, "plain", "Message text", charset);

@@ -1,6 +1,6 @@
-// TMimeMessEmoji: the plug-in's own message. It tells whether a mail comes from a handset of
-// the mobile carrier and makes the two alternatives of the rewritten mail, a plain-text part
-// and an HTML part. Its header reads and writes Japanese text (TJapaneseMessHeader).
+// TMimeMessEmoji: the plug-in's own message. It makes the two alternatives of the rewritten mail, a
+// plain-text part and an HTML part. Its header reads and writes Japanese text
+// (TJapaneseMessHeader).
 #pragma once
 
 #include <array>
@@ -13,9 +13,6 @@
 
 namespace pictolumen {
 
-// The domains of the carrier's handset mail: ezweb.ne.jp, and au.com, issued since 2018.
-inline constexpr std::array<std::string_view, 2> kCarrierMailDomains{"ezweb.ne.jp", "au.com"};
-
 // The domain of the address of a mailbox: what follows the last "@" of its address (the one in
 // angle brackets, else the first word), or empty.
 // MailDomainOf("\"x@ezweb.ne.jp\" <t@example.com>") == "example.com"
@@ -24,10 +21,6 @@ std::string MailDomainOf(std::string_view mailbox);
 class TMimeMessEmoji : public TMimeMess {
  public:
   TMimeMessEmoji();
-
-  // True when the domain of the From address is one of kCarrierMailDomains, compared without
-  // regard to ASCII letter case; the display name does not count.
-  bool IsFromCarrier() const;
 
   // A new last sub-part of `parent` (the cleared root part when null) holding `text` as
   // text/plain or text/html, description "Message text" or "HTML text", disposition inline,

@@ -53,11 +53,11 @@ std::string RawContent(TMimePart& part, bool keep_body) {
 }
 
 MainText JapaneseText(std::string bytes, const TMimePart& part, CharsetId charset,
-                      std::size_t size_limit) {
+                      const EmojiReading& reading) {
   MainText text;
   const bool shift_jis = !IsJisCharset(charset);
-  text.html_body =
-      EmojiToHtml(bytes, shift_jis ? std::string_view("8bit") : part.TransferEncoding, size_limit);
+  text.html_body = EmojiToHtml(bytes, shift_jis ? std::string_view("8bit") : part.TransferEncoding,
+                               reading.size_limit, reading.pictures);
   text.plain = std::move(bytes);
   // Text that names no set is labelled as the JIS it is read as.
   text.plain_charset =
@@ -66,18 +66,18 @@ MainText JapaneseText(std::string bytes, const TMimePart& part, CharsetId charse
 }
 
 MainText UnicodeText(std::string bytes, const TMimePart& part, CharsetId charset,
-                     std::size_t size_limit) {
+                     const EmojiReading& reading) {
   MainText text;
   if (charset == csUTF_8 && !IsHtml(part)) {
-    text.html_body = Utf8EmojiToHtml(bytes, size_limit);
+    text.html_body = Utf8EmojiToHtml(bytes, reading);
     text.plain = std::move(bytes);
     text.plain_charset = csUTF_8;
     return text;
   }
-  std::u32string unicode = CarrierTextToUnicode(bytes, charset);
+  std::u32string unicode = CarrierTextToUnicode(bytes, charset, reading.carrier);
   // Its text in code points is held beside the page it becomes: half the limit for each.
-  if (IsHtml(part)) unicode = HtmlToText(unicode, size_limit / 2 / sizeof(char32_t));
-  text.html_body = UnicodeEmojiToHtml(unicode, size_limit);
+  if (IsHtml(part)) unicode = HtmlToText(unicode, reading.size_limit / 2 / sizeof(char32_t));
+  text.html_body = UnicodeEmojiToHtml(unicode, reading);
   if (IsHtml(part) || IsWideCharset(charset)) {
     text.plain = Utf8FromUnicode(unicode);
     text.plain_charset = csUTF_8;
@@ -115,15 +115,15 @@ TMimePart* FindMainTextPart(TMimePart& root) {
   return first_html;
 }
 
-MainText ReadMainText(TMimePart* part, bool keep_body, std::size_t size_limit) {
+MainText ReadMainText(TMimePart* part, bool keep_body, const EmojiReading& reading) {
   if (part == nullptr) return {std::string(), std::string(), csISO_2022_JP};
   const CharsetId charset = TextCharset(*part);
   std::string bytes = RawContent(*part, keep_body);
   const bool japanese = IsJisCharset(charset) || charset == csSHIFT_JIS || charset == csCP932;
-  if (japanese && !IsHtml(*part)) {
-    return JapaneseText(std::move(bytes), *part, charset, size_limit);
+  if (reading.carrier == Carrier::kAu && japanese && !IsHtml(*part)) {
+    return JapaneseText(std::move(bytes), *part, charset, reading);
   }
-  return UnicodeText(std::move(bytes), *part, charset, size_limit);
+  return UnicodeText(std::move(bytes), *part, charset, reading);
 }
 
 }  // namespace pictolumen

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "charset/charset_names.h"
+#include "emoji/emoji_markup.h"
 #include "mime/mime_part.h"
 
 namespace pictolumen {
@@ -25,14 +26,15 @@ struct MainText {
 };
 
 // The text of `part` (none for null) for the page and the plain alternative:
-// - text/plain in 7-bit JIS (ISO-2022-JP, or labelled US-ASCII or not at all) or Shift_JIS is
-//   marked up as the mail carries it, by EmojiToHtml (Shift_JIS in the 8-bit table, JIS in the
-//   table of its transfer encoding), and is the plain alternative byte for byte;
-// - any other text is read as Unicode (CarrierTextToUnicode), text/html reduced to its text
-//   (HtmlToText), and marked up by UnicodeEmojiMarkup; the plain alternative is the text in the
-//   set the mail brought it in, or in UTF-8 where that was HTML or a set of wide units.
+// - au's text/plain in 7-bit JIS (ISO-2022-JP, or labelled US-ASCII or not at all) or Shift_JIS
+//   is marked up as the mail carries it, by EmojiToHtml (Shift_JIS in the 8-bit table, JIS in
+//   the table of its transfer encoding), and is the plain alternative byte for byte;
+// - any other text, and every text of the other carriers, is read as Unicode in the reading's
+//   carrier's codes (CarrierTextToUnicode), text/html reduced to its text (HtmlToText), and
+//   marked up by UnicodeEmojiMarkup; the plain alternative is the text in the set the mail
+//   brought it in, or in UTF-8 where that was HTML or a set of wide units.
 // The part's body is let go once it is read unless `keep_body`. Raises SizeLimitError where the
-// page's body would grow beyond `size_limit` bytes, and the errors of the markup.
-MainText ReadMainText(TMimePart* part, bool keep_body, std::size_t size_limit);
+// page's body would grow beyond the reading's size limit, and the errors of the markup.
+MainText ReadMainText(TMimePart* part, bool keep_body, const EmojiReading& reading);
 
 }  // namespace pictolumen

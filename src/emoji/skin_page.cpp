@@ -92,17 +92,20 @@ std::string ToForwardSlashes(std::string_view text) {
 }
 
 std::string BuildHtmlPage(std::string html_body, std::string_view subject_html) {
+  return BuildHtmlPage(std::move(html_body), subject_html,
+                       {ReadIniString(SettingsFilePath(), kSettingsSection, kSkinKey, kDefaultSkin),
+                        ToForwardSlashes(GetSkinFolder())});
+}
+
+std::string BuildHtmlPage(std::string html_body, std::string_view subject_html,
+                          const SkinChoice& choice) {
   const std::string folder = GetSkinFolder();
-  const std::string skin =
-      ReadIniString(SettingsFilePath(), kSettingsSection, kSkinKey, kDefaultSkin);
   std::optional<std::string> chosen;
-  if (IsNameInSkinFolder(skin)) chosen = ReadSkin(folder + skin + kSkinExtension);
+  if (IsNameInSkinFolder(choice.name)) chosen = ReadSkin(folder + choice.name + kSkinExtension);
   std::string page =
       chosen ? std::move(*chosen) : ReadFileText(folder + kDefaultSkin + kSkinExtension);
-
-  const std::string slash_folder = ToForwardSlashes(folder);
-  page = ReplaceAll(page, "<img src=\"", "<img src=\"" + slash_folder);
-  page = ReplaceAll(page, " background=\"", " background=\"" + slash_folder);
+  page = ReplaceAll(page, "<img src=\"", "<img src=\"" + choice.picture_prefix);
+  page = ReplaceAll(page, " background=\"", " background=\"" + choice.picture_prefix);
   return FillPlaceholders(page, html_body, subject_html);
 }
 

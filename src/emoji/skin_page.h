@@ -28,4 +28,14 @@ std::string ToForwardSlashes(std::string_view text);
 // text stay as they are. Raises IoError when the skin file cannot be read.
 std::string BuildHtmlPage(std::string html_body, std::string_view subject_html);
 
+// Which skin a page is made from, and where its own pictures are found.
+struct SkinChoice {
+  std::string name;            // as the settings name it; falls back to "Simple" as there
+  std::string picture_prefix;  // put after every `<img src="` and ` background="` of the skin
+};
+
+// The page as BuildHtmlPage makes it, from the skin and picture prefix of `choice`.
+std::string BuildHtmlPage(std::string html_body, std::string_view subject_html,
+                          const SkinChoice& choice);
+
 }  // namespace pictolumen

@@ -3,6 +3,7 @@
 // the file keeps this spelling).
 #pragma once
 
+#include <array>
 #include <string>
 #include <vector>
 
@@ -11,6 +12,10 @@ namespace pictolumen {
 inline constexpr char kSettingsSection[] = "Pictolumen";
 inline constexpr char kEnableKey[] = "chbIsEnable_Checked";
 inline constexpr char kSkinKey[] = "SkinList_Seletced";
+// One key per carrier, au, docomo and SoftBank in that order: "0" turns the pictures of that
+// carrier's mail off; any other value, or none, leaves them on.
+inline constexpr std::array<const char*, 3> kCarrierKeys{
+    "chbShowAu_Checked", "chbShowDocomo_Checked", "chbShowSoftBank_Checked"};
 
 // The state of a check box, as the dialog shows it and the settings keep it.
 struct TCheckBox {

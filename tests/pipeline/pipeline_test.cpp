@@ -7,6 +7,7 @@
 
 #include "common/errors.h"
 #include "emoji/emoji_message.h"
+#include "emoji/mail_conversion.h"
 #include "emoji/open_mail_pipeline.h"
 #include "emoji/skin_page.h"
 #include "jtext/jis_conversion.h"
@@ -70,26 +71,41 @@ class PipelineTest : public ::testing::Test {
   Recorder host{kHandsetMail, std::nullopt};
 };
 
-TEST(TMimeMessEmoji, CarrierTestComparesTheDomainOfTheFromAddressIgnoringCase) {
+TEST(SenderCarrier, IsTheCarrierOfTheDomainOfTheFromAddressIgnoringCase) {
   const struct {
     const char* from;
-    bool carrier;
+    std::optional<Carrier> carrier;
   } cases[] = {
-      {"Taro <taro@ezweb.ne.jp>", true},
-      {"taro@EZweb.ne.jp", true},
-      {"taro@au.com (Taro)", true},
-      {"\"Taro\" <TARO@AU.COM>", true},
-      {"\"x@ezweb.ne.jp\" <a@example.com>", false},  // the display name does not count
-      {"a@ezweb.ne.jp.example.com", false},
-      {"a@example.au.com", false},
-      {"a@au.co", false},
-      {"ezweb.ne.jp", false},
-      {"", false},
+      {"Taro <taro@ezweb.ne.jp>", Carrier::kAu},
+      {"taro@EZweb.ne.jp", Carrier::kAu},
+      {"taro@au.com (Taro)", Carrier::kAu},
+      {"\"Taro\" <TARO@AU.COM>", Carrier::kAu},
+      {"h@Docomo.NE.jp", Carrier::kDocomo},
+      {"\"x@ezweb.ne.jp\" <h@docomo.ne.jp>", Carrier::kDocomo},  // the display name does not count
+      {"s@softbank.ne.jp", Carrier::kSoftbank},
+      {"s@i.softbank.jp", Carrier::kSoftbank},
+      {"s@disney.ne.jp", Carrier::kSoftbank},
+      {"s@d.vodafone.ne.jp", Carrier::kSoftbank},
+      {"s@h.vodafone.ne.jp", Carrier::kSoftbank},
+      {"s@t.vodafone.ne.jp", Carrier::kSoftbank},
+      {"s@c.vodafone.ne.jp", Carrier::kSoftbank},
+      {"s@k.vodafone.ne.jp", Carrier::kSoftbank},
+      {"s@r.vodafone.ne.jp", Carrier::kSoftbank},
+      {"s@n.vodafone.ne.jp", Carrier::kSoftbank},
+      {"s@S.Vodafone.ne.jp", Carrier::kSoftbank},
+      {"s@q.vodafone.ne.jp", Carrier::kSoftbank},
+      {"s@x.vodafone.ne.jp", std::nullopt},
+      {"s@vodafone.ne.jp", std::nullopt},
+      {"\"x@ezweb.ne.jp\" <a@example.com>", std::nullopt},
+      {"a@ezweb.ne.jp.example.com", std::nullopt},
+      {"a@example.au.com", std::nullopt},
+      {"a@mail.docomo.ne.jp", std::nullopt},
+      {"a@au.co", std::nullopt},
+      {"ezweb.ne.jp", std::nullopt},
+      {"", std::nullopt},
   };
   for (const auto& c : cases) {
-    TMimeMessEmoji message;
-    message.Header->From = c.from;
-    EXPECT_EQ(message.IsFromCarrier(), c.carrier) << c.from;
+    EXPECT_EQ(SenderCarrier(std::string("From: ") + c.from + "\r\n\r\nx\r\n"), c.carrier) << c.from;
   }
 }
 
