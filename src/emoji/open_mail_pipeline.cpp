@@ -9,14 +9,12 @@
 namespace pictolumen {
 namespace {
 
-// The carriers whose mail the settings show: each unless its key is "0"; a missing key means
-// shown, so that settings files written before the key existed show every carrier.
+// The carriers whose mail the settings show: a missing key means shown, so that settings files
+// written before the keys existed show every carrier.
 std::vector<Carrier> CarriersShown(const std::string& settings_file) {
   std::vector<Carrier> shown;
   for (std::size_t i = 0; i < kCarriers.size(); ++i) {
-    if (ReadIniFlag(settings_file, kSettingsSection, kCarrierKeys[i]) != "0") {
-      shown.push_back(kCarriers[i]);
-    }
+    if (CarrierShownInIni(settings_file, kCarrierCheckBoxes[i])) shown.push_back(kCarriers[i]);
   }
   return shown;
 }

@@ -43,6 +43,11 @@ class SettingsDialogModel {
   virtual void SelectSkin(std::optional<std::size_t> index) = 0;
   virtual bool Enabled() const = 0;
   virtual void SetEnabled(bool enabled) = 0;
+  // The check boxes below the enable check box, one per carrier: their captions in order, and
+  // whether each carrier's pictographs are shown.
+  virtual std::vector<std::string> CarrierCaptions() const = 0;
+  virtual bool CarrierShown(std::size_t index) const = 0;
+  virtual void SetCarrierShown(std::size_t index, bool shown) = 0;
 
   // OK: saves the choices. Nothing when saved (the view then releases the dialog), else the error
   // to show while the dialog stays open.

@@ -15,6 +15,13 @@ constexpr char kCaption[] = "Pictolumen \x90\xDD\x92\xE8\x89\xE6\x96\xCA";  // �
 constexpr char kEnableCaption[] =
     "\x8A"
     "G\x95\xB6\x8E\x9A\x95\\\x8E\xA6\x8B@\x94\\\x82\xF0\x97L\x8C\xF8\x82\xC9\x82\xB7\x82\xE9";
+// au の絵文字を表示する, docomo の..., SoftBank の...: the carriers' check boxes, in the order of
+// kCarrierCheckBoxes.
+constexpr const char* kCarrierCaptions[] = {
+    "au \x82\xCC\x8AG\x95\xB6\x8E\x9A\x82\xF0\x95\\\x8E\xA6\x82\xB7\x82\xE9",
+    "docomo \x82\xCC\x8AG\x95\xB6\x8E\x9A\x82\xF0\x95\\\x8E\xA6\x82\xB7\x82\xE9",
+    "SoftBank \x82\xCC\x8AG\x95\xB6\x8E\x9A\x82\xF0\x95\\\x8E\xA6\x82\xB7\x82\xE9",
+};
 constexpr char kSkinLabel[] = "\x83X\x83L\x83\x93\x82\xCC\x91I\x91\xF0";  // スキンの選択
 // ホームページに行く
 constexpr char kLinkCaption[] = "\x83z\x81[\x83\x80\x83y\x81[\x83W\x82\xC9\x8Ds\x82\xAD";
@@ -88,11 +95,31 @@ void TfrmConfig::FormShow() {
     // the check box shows the same, and OK replaces the value with a valid one.
     chbIsEnable.Checked = false;
   }
+  for (TCheckBox& box : chbShowCarrier) box.Checked = CarrierShownInIni(settings_file_, box.Name);
 }
 
 void TfrmConfig::btnOKClick() {
   SaveListBoxToIni(settings_file_, kSettingsSection, SkinList);
   SaveCheckBoxToIni(settings_file_, kSettingsSection, chbIsEnable);
+  // A carrier's key is written only where the file does not already say the same, so that the
+  // files of users who never touch these boxes stay as they were.
+  for (const TCheckBox& box : chbShowCarrier) {
+    if (CarrierShownInIni(settings_file_, box.Name) != box.Checked) {
+      SaveCheckBoxToIni(settings_file_, kSettingsSection, box);
+    }
+  }
+}
+
+std::vector<std::string> TfrmConfig::CarrierCaptions() const {
+  return {std::begin(kCarrierCaptions), std::end(kCarrierCaptions)};
+}
+
+bool TfrmConfig::CarrierShown(std::size_t index) const {
+  return index < chbShowCarrier.size() && chbShowCarrier[index].Checked;
+}
+
+void TfrmConfig::SetCarrierShown(std::size_t index, bool shown) {
+  if (index < chbShowCarrier.size()) chbShowCarrier[index].Checked = shown;
 }
 
 std::string TfrmConfig::Text(platform::DialogText which) const {

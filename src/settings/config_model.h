@@ -3,6 +3,7 @@
 // platform's views (src/platform/settings_dialog.h) show it.
 #pragma once
 
+#include <array>
 #include <cstddef>
 #include <optional>
 #include <string>
@@ -39,15 +40,21 @@ class TfrmConfig final : public platform::SettingsDialogModel {
   // Sets the introduction, lists the skins of the skin folder (sorted without regard to letter
   // case, folders never), where there are none sets lblNoSkins to "スキンが見つかりません。
   // 探したフォルダ: " and the skin folder (else empties it), and restores the selection and the
-  // check box. A stored enable value that is not a boolean leaves the check box cleared.
+  // check boxes. A stored enable value that is not a boolean leaves the check box cleared; a
+  // carrier's box is checked unless its value reads as false (CarrierShownInIni).
   void FormShow();
-  // Saves the skin (only when one is selected), then the check box. Raises WriteError naming the
+  // Saves the skin (only when one is selected), then the check boxes (a carrier's only where it
+  // differs from what the file says). Raises WriteError naming the
   // settings file when it cannot be written; what follows the failed write is not done.
   void btnOKClick();
   // Writes nothing.
   void btnCancelClick() {}
 
   TCheckBox chbIsEnable{"chbIsEnable", false};
+  // One per carrier, named and ordered as kCarrierCheckBoxes.
+  std::array<TCheckBox, 3> chbShowCarrier{TCheckBox{kCarrierCheckBoxes[0], true},
+                                          TCheckBox{kCarrierCheckBoxes[1], true},
+                                          TCheckBox{kCarrierCheckBoxes[2], true}};
   TListBox SkinList{"SkinList", {}, {}};
   std::string lblIntro;
   std::string lblNoSkins;
@@ -62,6 +69,9 @@ class TfrmConfig final : public platform::SettingsDialogModel {
   void SelectSkin(std::optional<std::size_t> index) override;
   bool Enabled() const override { return chbIsEnable.Checked; }
   void SetEnabled(bool enabled) override { chbIsEnable.Checked = enabled; }
+  std::vector<std::string> CarrierCaptions() const override;
+  bool CarrierShown(std::size_t index) const override;
+  void SetCarrierShown(std::size_t index, bool shown) override;
   std::optional<std::string> OnOk() override;
   void OnCancel() override { btnCancelClick(); }
 

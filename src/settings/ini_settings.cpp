@@ -58,6 +58,16 @@ void LoadCheckBoxFromIni(const std::string& file, const std::string& section, TC
   box.Checked = ReadBoolean(platform::ProfileRead(section, box.Name + kCheckedSuffix, "-1", file));
 }
 
+bool CarrierShownInIni(const std::string& file, const std::string& name) {
+  TCheckBox box{name, true};
+  try {
+    LoadCheckBoxFromIni(file, kSettingsSection, box);
+  } catch (const ConversionError&) {
+    box.Checked = true;
+  }
+  return box.Checked;
+}
+
 void SaveListBoxToIni(const std::string& file, const std::string& section, const TListBox& list) {
   for (std::size_t i = 0; i < list.Items.size(); ++i) {
     if (i < list.Selected.size() && list.Selected[i]) {

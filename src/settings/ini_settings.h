@@ -12,10 +12,11 @@ namespace pictolumen {
 inline constexpr char kSettingsSection[] = "Pictolumen";
 inline constexpr char kEnableKey[] = "chbIsEnable_Checked";
 inline constexpr char kSkinKey[] = "SkinList_Seletced";
-// One key per carrier, au, docomo and SoftBank in that order: "0" turns the pictures of that
-// carrier's mail off; any other value, or none, leaves them on.
-inline constexpr std::array<const char*, 3> kCarrierKeys{
-    "chbShowAu_Checked", "chbShowDocomo_Checked", "chbShowSoftBank_Checked"};
+// The check boxes of the carriers, au, docomo and SoftBank in that order, each stored under its
+// name plus "_Checked": a value that reads as false turns the pictures of that carrier's mail
+// off; none, or one that is no boolean, leaves them on (see CarrierShownInIni).
+inline constexpr std::array<const char*, 3> kCarrierCheckBoxes{"chbShowAu", "chbShowDocomo",
+                                                               "chbShowSoftBank"};
 
 // The state of a check box, as the dialog shows it and the settings keep it.
 struct TCheckBox {
@@ -53,6 +54,11 @@ void SaveCheckBoxToIni(const std::string& file, const std::string& section, cons
 // Reads the check box's key (default "-1") as a boolean into the box. Raises ConversionError
 // for a value that is neither a number nor True or False; the box then keeps its state.
 void LoadCheckBoxFromIni(const std::string& file, const std::string& section, TCheckBox& box);
+
+// Whether the carrier check box `name` (one of kCarrierCheckBoxes) is on in the settings file:
+// off only where its value reads as false, so that a missing key, or one that is no boolean,
+// shows that carrier's pictographs.
+bool CarrierShownInIni(const std::string& file, const std::string& name);
 
 // Writes the text of every selected entry, in list order, under the list's name plus
 // "_Seletced"; nothing when no entry is selected. Raises WriteError like SaveCheckBoxToIni.

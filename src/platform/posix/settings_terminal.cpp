@@ -26,8 +26,13 @@ void ShowHeading(const SettingsDialogModel& model, std::ostream& out) {
 // The controls with their current state, and the prompt.
 void ShowControls(const SettingsDialogModel& model, std::ostream& out) {
   out << (model.Enabled() ? "[x] " : "[ ] ") << AnsiToUtf8(model.Text(DialogText::kEnableCheckBox))
-      << "\n"
-      << AnsiToUtf8(model.Text(DialogText::kSkinLabel)) << "\n";
+      << "\n";
+  const auto carriers = model.CarrierCaptions();
+  for (std::size_t i = 0; i < carriers.size(); ++i) {
+    out << "  " << (model.CarrierShown(i) ? "[x] " : "[ ] ") << "c" << i + 1 << " "
+        << AnsiToUtf8(carriers[i]) << "\n";
+  }
+  out << AnsiToUtf8(model.Text(DialogText::kSkinLabel)) << "\n";
   const auto skins = model.SkinNames();
   const auto selected = model.SelectedSkin();
   for (std::size_t i = 0; i < skins.size(); ++i) {
@@ -37,13 +42,17 @@ void ShowControls(const SettingsDialogModel& model, std::ostream& out) {
   if (const std::string hint = model.SkinListHint(); !hint.empty()) {
     out << "  " << AnsiToUtf8(hint) << "\n";
   }
-  out << "e: toggle the check box, 1-" << skins.size()
-      << ": choose a skin, o: " << AnsiToUtf8(model.Text(DialogText::kOkButton))
+  out << "e: toggle the check box, c1-c" << carriers.size() << ": toggle a carrier, 1-"
+      << skins.size() << ": choose a skin, o: " << AnsiToUtf8(model.Text(DialogText::kOkButton))
       << ", c: " << AnsiToUtf8(model.Text(DialogText::kCancelButton)) << "\n> " << std::flush;
 }
 
-// The 1-based skin number `command` names, or nothing.
-std::optional<std::size_t> SkinNumber(const std::string& command, std::size_t count) {
+// The 0-based index of the 1-based item number that `command` names behind `prefix`, or nothing.
+// ItemNumber("c2", "c", 3) == 1
+std::optional<std::size_t> ItemNumber(std::string_view command, std::string_view prefix,
+                                      std::size_t count) {
+  if (!command.starts_with(prefix)) return std::nullopt;
+  command.remove_prefix(prefix.size());
   std::size_t number = 0;
   const auto [end, error] =
       std::from_chars(command.data(), command.data() + command.size(), number);
@@ -69,7 +78,9 @@ void RunSettingsTerminal(SettingsDialogModel& model, std::istream& in, std::ostr
       return;
     } else if (command == "e") {
       model.SetEnabled(!model.Enabled());
-    } else if (const auto skin = SkinNumber(command, model.SkinNames().size())) {
+    } else if (const auto carrier = ItemNumber(command, "c", model.CarrierCaptions().size())) {
+      model.SetCarrierShown(*carrier, !model.CarrierShown(*carrier));
+    } else if (const auto skin = ItemNumber(command, "", model.SkinNames().size())) {
       model.SelectSkin(skin);
     } else if (!command.empty()) {
       out << "? " << command << "\n";

@@ -26,7 +26,12 @@ constexpr int kFontHeight = -12;
 constexpr int kLeft = 233;
 constexpr int kTop = 188;
 constexpr int kClientWidth = 567;
-constexpr int kClientHeight = 251;
+// The carriers' check boxes, one row each below the enable check box, push the skin list and the
+// buttons down.
+constexpr int kCarrierRow = 18;
+constexpr int kCarrierRows = 3;
+constexpr int kBelowCarriers = kCarrierRow * kCarrierRows;
+constexpr int kClientHeight = 251 + kBelowCarriers;
 
 constexpr DWORD kStyle = WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_CLIPCHILDREN;
 constexpr DWORD kExStyle =
@@ -43,6 +48,7 @@ enum ControlId : int {
   kIntroId,
   kLinkId,
   kNoSkinsId,
+  kFirstCarrierId,  // one per carrier from here, in order
 };
 
 // Posted to a dialog to release it once the event in progress has finished.
@@ -77,7 +83,10 @@ class SettingsDialog {
   void CancelClick();
   void Release();
   void ShowError(const std::string& text);
-  HWND Control(ControlId id) const { return GetDlgItem(window_, id); }
+  HWND Control(int id) const { return GetDlgItem(window_, id); }
+  static ControlId CarrierId(std::size_t index) {
+    return static_cast<ControlId>(kFirstCarrierId + static_cast<int>(index));
+  }
 
   OpenDialogs& owner_;
   std::unique_ptr<SettingsDialogModel> model_;
@@ -198,23 +207,29 @@ HWND SettingsDialog::AddControl(const char* window_class, const std::string& tex
 }
 
 void SettingsDialog::CreateControls() {
-  // Made in tab order: the skin list, OK, Cancel, the check box; then the controls without a
+  // Made in tab order: the skin list, OK, Cancel, the check boxes; then the controls without a
   // tab stop.
   const HWND list = AddControl(
       "LISTBOX", "", WS_TABSTOP | WS_VSCROLL | LBS_NOTIFY | LBS_NOINTEGRALHEIGHT | LBS_HASSTRINGS,
-      WS_EX_CLIENTEDGE, kSkinListId, 40, 96, 169, 81);
+      WS_EX_CLIENTEDGE, kSkinListId, 40, 96 + kBelowCarriers, 169, 81);
   SendMessageA(list, LB_SETITEMHEIGHT, 0, 12);
   AddControl("BUTTON", model_->Text(DialogText::kOkButton), WS_TABSTOP | BS_PUSHBUTTON, 0, kOkId,
-             40, 208, 81, 25);
+             40, 208 + kBelowCarriers, 81, 25);
   AddControl("BUTTON", model_->Text(DialogText::kCancelButton), WS_TABSTOP | BS_PUSHBUTTON, 0,
-             kCancelId, 136, 208, 81, 25);
+             kCancelId, 136, 208 + kBelowCarriers, 81, 25);
   AddControl("BUTTON", model_->Text(DialogText::kEnableCheckBox), WS_TABSTOP | BS_AUTOCHECKBOX, 0,
              kEnableId, 48, 32, 169, 17);
-  AddControl("STATIC", model_->Text(DialogText::kSkinLabel), SS_LEFT, 0, kSkinLabelId, 40, 80, 69,
-             12);
+  const std::vector<std::string> carriers = model_->CarrierCaptions();
+  for (std::size_t i = 0; i < carriers.size() && i < kCarrierRows; ++i) {
+    AddControl("BUTTON", carriers[i], WS_TABSTOP | BS_AUTOCHECKBOX, 0, CarrierId(i), 64,
+               32 + kCarrierRow * static_cast<int>(i + 1), 169, 17);
+  }
+  AddControl("STATIC", model_->Text(DialogText::kSkinLabel), SS_LEFT, 0, kSkinLabelId, 40,
+             80 + kBelowCarriers, 69, 12);
   AddControl("STATIC", "", SS_LEFT | SS_NOPREFIX, 0, kIntroId, 240, 16, 0, 0);
   // Two lines between the skin list and the buttons, for the folder searched when it has none.
-  AddControl("STATIC", "", SS_LEFT | SS_NOPREFIX, 0, kNoSkinsId, 40, 180, kClientWidth - 48, 26);
+  AddControl("STATIC", "", SS_LEFT | SS_NOPREFIX, 0, kNoSkinsId, 40, 180 + kBelowCarriers,
+             kClientWidth - 48, 26);
   CreateUrlLabel(window_, kLinkId, RECT{304, 112, 304 + 99, 112 + 12},
                  model_->Text(DialogText::kLinkCaption), model_->Text(DialogText::kLinkUrl),
                  font_.get());
@@ -235,6 +250,10 @@ void SettingsDialog::FormShow() {
   const auto selected = model_->SelectedSkin();
   SendMessageA(list, LB_SETCURSEL, selected ? static_cast<WPARAM>(*selected) : WPARAM(-1), 0);
   SendMessageA(Control(kEnableId), BM_SETCHECK, model_->Enabled() ? BST_CHECKED : BST_UNCHECKED, 0);
+  for (std::size_t i = 0; i < kCarrierRows; ++i) {
+    SendMessageA(Control(CarrierId(i)), BM_SETCHECK,
+                 model_->CarrierShown(i) ? BST_CHECKED : BST_UNCHECKED, 0);
+  }
 }
 
 void SettingsDialog::SizeToText(HWND label) {
@@ -258,6 +277,10 @@ void SettingsDialog::OkClick() {
                          ? std::nullopt
                          : std::optional<std::size_t>(static_cast<std::size_t>(selected)));
   model_->SetEnabled(SendMessageA(Control(kEnableId), BM_GETCHECK, 0, 0) == BST_CHECKED);
+  for (std::size_t i = 0; i < model_->CarrierCaptions().size() && i < kCarrierRows; ++i) {
+    model_->SetCarrierShown(i,
+                            SendMessageA(Control(CarrierId(i)), BM_GETCHECK, 0, 0) == BST_CHECKED);
+  }
   if (const auto error = model_->OnOk()) {
     ShowError(*error);
     return;
