@@ -448,6 +448,116 @@ class AuMailKinds(HostCase):
         self.assertEqual(self.install.open(path), ("unchanged", None))
 
 
+def carrier_table(name, prefix):
+    """A carrier's pictographs from its data file beside au's: {form: (picture, name)} keyed by
+    Shift_JIS code bytes, by private-use character and, for SoftBank, by webcode bytes."""
+    table = {}
+    for line in (pathlib.Path(ARGS.data).parent / name).read_text(encoding="utf-8").splitlines():
+        fields = line.split("\t")
+        if not fields[0].isdigit():
+            continue
+        picture = (f"{prefix}{fields[0]}", fields[1].encode("cp932").replace(b'"', b"&quot;"))
+        columns = dict(zip(["number", "name", "webcode", "sjis", "pua"] if prefix == "s" else
+                           ["number", "name", "sjis", "pua"], fields))
+        if len(columns["sjis"]) == 4:
+            table[bytes.fromhex(columns["sjis"])] = picture
+        table[chr(int(columns["pua"], 16))] = picture
+        if prefix == "s":
+            table[bytes.fromhex(columns["webcode"])] = picture
+    return table
+
+
+class RawTextPart:
+    """A text/plain part whose body is written as its bytes stand, 8-bit ones among them."""
+
+    def __init__(self, data, charset, encoding):
+        self.data, self.charset, self.encoding = data, charset, encoding
+
+    def as_bytes(self, policy=None):
+        return (f"Content-Type: text/plain; charset={self.charset}\r\n"
+                f"Content-Transfer-Encoding: {self.encoding}\r\n\r\n").encode() + self.data + b"\r\n"
+
+    def get_payload(self, decode=False):
+        return self.data
+
+
+def sjis(*parts):
+    return b"".join(p if isinstance(p, bytes) else p.encode("cp932") for p in parts)
+
+
+class OtherCarriers(HostCase):
+    """docomo's and SoftBank's mail in every form they use, each code read in its sender's table."""
+
+    @classmethod
+    def setUpClass(cls):
+        super().setUpClass()
+        cls.docomo = carrier_table("docomo-emoji.tsv", "d")
+        cls.softbank = carrier_table("softbank-emoji.tsv", "s")
+
+    def pictures(self, page):
+        tags = re.findall(rb'<img src="file://([^"]*?)([ds]\d+)\.gif" alt="([^"]*)">', page)
+        for folder, picture, _ in tags:
+            path = self.install.local_path(folder.decode("cp932"), picture.decode() + ".gif")
+            self.assertTrue(path.read_bytes().startswith(b"GIF89a"), path)
+        return [(picture.decode(), alt) for _, picture, alt in tags]
+
+    def test_each_form_shows_the_pictographs_of_its_carrier(self):
+        d, s = self.docomo, self.softbank
+        clover = bytes.fromhex("F750")  # SoftBank's four-leaf clover, au's small white square
+        cases = [  # sender, body part, the pictographs it shows in order, plain charset
+            ("h@docomo.ne.jp", RawTextPart(sjis("晴", bytes.fromhex("F89FF9FC"), clover),
+                                           "shift_jis", "8bit"),
+             [d[bytes.fromhex("F89F")], d[bytes.fromhex("F9FC")]], "shift_jis"),
+            ("h@DOCOMO.ne.jp", RawTextPart(sjis("あ", bytes.fromhex("F8A0")), "Shift_JIS", "7bit"),
+             [d[bytes.fromhex("F8A0")]], "shift_jis"),
+            ("h@docomo.ne.jp", text_part("\ue63e雨\ue757"), [d["\ue63e"], d["\ue757"]], "utf-8"),
+            ("s@softbank.ne.jp", RawTextPart(sjis(clover, "と", bytes.fromhex("FB41F941")),
+                                             "shift_jis", "8bit"),
+             [s[clover], s[bytes.fromhex("FB41")], s[bytes.fromhex("F941")]], "shift_jis"),
+            ("s@t.vodafone.ne.jp", RawTextPart(b"a\x1b$G!\"#\x0f\x1b$B$\"\x1b$E!\x0f$$\x1b(B",
+                                               "iso-2022-jp", "7bit"),
+             [s[b"G!"], s[b'G"'], s[b"G#"], s[b"E!"]], "iso-2022-jp"),
+            ("s@i.softbank.jp", text_part("\ue001\ue110\ue255"),
+             [s["\ue001"], s["\ue110"], s["\ue255"]], "utf-8"),
+        ]
+        for sender, body, expected, charset in cases:
+            with self.subTest(sender=sender, body=body.get_payload(decode=True)[:30]):
+                path = self.install.root / "mail.eml"
+                path.write_bytes(au_mail(body, sender=sender))
+                status, rewritten = self.install.open(path)
+                self.assertEqual(status, "rewritten")
+                message = email.message_from_bytes(rewritten, policy=email.policy.compat32)
+                self.assertEqual(tree(message), EMOJI_TREE)
+                plain, html = self.alternatives(message)
+                self.check_text_parts(plain, html, charset)
+                self.assertEqual(plain.get_payload(decode=True).rstrip(b"\r\n"),
+                                 body.get_payload(decode=True).rstrip(b"\r\n"))
+                self.assertEqual(self.pictures(html.get_payload(decode=True)), expected)
+
+    def test_subject_codes_and_the_clash_are_read_as_the_senders_carrier(self):
+        subject = "=?ISO-2022-JP?B?" + base64.b64encode(b"\x1b$B$\"\x1b(B\x1b$G!\x0f").decode() + "?="
+        body = RawTextPart(bytes.fromhex("F750"), "shift_jis", "8bit")
+        path = self.install.root / "mail.eml"
+        path.write_bytes(au_mail(body, sender="s@softbank.ne.jp", subject=subject).replace(
+            b"From: Taro", b"From: taro@ezweb.ne.jp"))
+        _, rewritten = self.install.open(path)
+        html = self.alternatives(email.message_from_bytes(rewritten))[1]
+        self.assertEqual(self.pictures(html.get_payload(decode=True)),
+                         [self.softbank[b"G!"], self.softbank[bytes.fromhex("F750")]])
+        path.write_bytes(au_mail(body))  # the same code from au is au's own pictograph
+        _, rewritten = self.install.open(path)
+        page = self.alternatives(email.message_from_bytes(rewritten))[1].get_payload(decode=True)
+        self.assertIn(b'17.gif" alt="' + self.names[17] + b'"', page)
+
+    def test_a_carrier_turned_off_in_the_settings_is_left_as_it_is(self):
+        path = self.install.root / "mail.eml"
+        path.write_bytes(au_mail(text_part("\ue63e"), sender="h@docomo.ne.jp"))
+        self.install.settings(chbIsEnable_Checked=-1, chbShowDocomo_Checked=0)
+        self.assertEqual(self.install.open(path), ("unchanged", None))
+        self.install.settings(chbIsEnable_Checked=-1, chbShowDocomo_Checked="True")
+        self.assertEqual(self.install.open(path)[0], "rewritten")
+
+
 if __name__ == "__main__":
     parser = argparse.ArgumentParser()
     for name in ("--host", "--plugin", "--skins", "--examples", "--data"):
