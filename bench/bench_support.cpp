@@ -13,7 +13,10 @@
 #include "charset/transfer_codecs.h"
 #include "charset/unicode_text.h"
 #include "common/string_list.h"
+#include "emoji/carrier_emoji.h"
 #include "emoji/carrier_text.h"
+#include "emoji/docomo_unicode_table.h"
+#include "emoji/softbank_unicode_table.h"
 #include "jtext/csv_column.h"
 #include "jtext/jis_conversion.h"
 #include "platform/platform.h"
@@ -201,6 +204,31 @@ std::string AuPhotoMail(std::size_t size) {
                             "Content-Transfer-Encoding: base64\r\n\r\n" +
                                 Base64Lines(Utf8MailText(std::min<std::size_t>(size / 4, 1024))),
                             "image/jpeg");
+}
+
+std::string HandsetSjisMail(Carrier carrier, std::size_t size) {
+  const std::string domain = carrier == Carrier::kDocomo ? "docomo.ne.jp" : "softbank.ne.jp";
+  const std::string header =
+      "Date: Tue, 08 Dec 2026 18:03:10 +0900\r\nFrom: <hanako.bench@" + domain +
+      ">\r\nTo: taro@example.com\r\nSubject: bench\r\nMIME-Version: 1.0\r\n"
+      "Content-Type: text/plain; charset=\"Shift_JIS\"\r\nContent-Transfer-Encoding: 8bit\r\n\r\n";
+  std::string mail = header;
+  std::size_t turn = 0;
+  const auto append_code = [&mail](unsigned code) {
+    if (code > 0xFF) mail.push_back(static_cast<char>(code >> 8));
+    mail.push_back(static_cast<char>(code & 0xFF));
+  };
+  for (const char32_t c :
+       CarrierTextToUnicode(JisMailText(size - std::min(size, header.size())), csISO_2022_JP)) {
+    if (AuEmojiOfCodePoint(c) == nullptr) {
+      append_code(static_cast<unsigned>(Cp932FromUnicode(c)));
+    } else if (carrier == Carrier::kDocomo) {
+      append_code(kDocomoEmoji[turn++ % kDocomoEmoji.size()].sjis);
+    } else {
+      append_code(kSoftbankEmoji[turn++ % 263].sjis);  // the first 263 all have a code
+    }
+  }
+  return mail;
 }
 
 std::string QuotedPrintableLines(std::string_view body) {

@@ -9,6 +9,8 @@
 #include <string>
 #include <string_view>
 
+#include "emoji/carrier.h"
+
 namespace pictolumen::bench {
 
 // The mail sizes every family runs at: 2 KB, 100 KB, 1 MB and 10 MB.
@@ -38,6 +40,11 @@ std::string AuUtf8TextMail(std::size_t size);
 // A multipart/mixed photo mail from a smartphone: a short UTF-8 text part in base64 and a base64
 // image/jpeg of random bytes, `size` bytes in all.
 std::string AuPhotoMail(std::size_t size);
+
+// A single-part Shift_JIS text mail (8bit) from a handset of `carrier` (docomo or SoftBank),
+// `size` bytes in all: JisMailText's text with each of au's emoji replaced by one of the
+// carrier's own Shift_JIS codes in turn.
+std::string HandsetSjisMail(Carrier carrier, std::size_t size);
 
 // `body` encoded as quoted-printable text, in lines of at most 76 characters.
 std::string QuotedPrintableLines(std::string_view body);

@@ -156,6 +156,14 @@ void BM_Pipeline_Photo(benchmark::State& state) {
   OpenMail(state, AuPhotoMail(static_cast<std::size_t>(state.range(0))));
 }
 
+void BM_Pipeline_DocomoSjis(benchmark::State& state) {
+  OpenMail(state, HandsetSjisMail(Carrier::kDocomo, static_cast<std::size_t>(state.range(0))));
+}
+
+void BM_Pipeline_SoftbankSjis(benchmark::State& state) {
+  OpenMail(state, HandsetSjisMail(Carrier::kSoftbank, static_cast<std::size_t>(state.range(0))));
+}
+
 // Writes a buffer twice the size of the largest last-level cache of today's processors, so that
 // nothing the last call read or wrote is left in any cache.
 void EmptyCaches() {
@@ -202,6 +210,8 @@ BENCHMARK(BM_Pipeline_Text)->Apply(MailSizes)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_Pipeline_Attachment)->Apply(MailSizes)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_Pipeline_Utf8Text)->Apply(MailSizes)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_Pipeline_Photo)->Apply(MailSizes)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_Pipeline_DocomoSjis)->Apply(MailSizes)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_Pipeline_SoftbankSjis)->Apply(MailSizes)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_Pipeline_Text_EmptyCaches)
     ->Arg(1 << 20)
     ->Arg(10 << 20)
