@@ -158,7 +158,7 @@ TEST_F(DialogThroughHost, LooksAsDesignedAndSavesOnOk) {
   RECT client, frame;
   GetClientRect(dialog.window, &client);
   GetWindowRect(dialog.window, &frame);
-  EXPECT_EQ(client, Box(0, 0, 567, 251));
+  EXPECT_EQ(client, Box(0, 0, 567, 305));
   EXPECT_EQ(frame.left, 233);
   EXPECT_EQ(frame.top, 188);
   const LONG style = GetWindowLongA(dialog.window, GWL_STYLE);
@@ -167,12 +167,24 @@ TEST_F(DialogThroughHost, LooksAsDesignedAndSavesOnOk) {
   EXPECT_TRUE(style & WS_SYSMENU);
 
   EXPECT_EQ(PlaceOf(dialog.enable), Box(48, 32, 169, 17));
-  EXPECT_EQ(PlaceOf(dialog.list), Box(40, 96, 169, 81));
-  EXPECT_EQ(PlaceOf(dialog.ok), Box(40, 208, 81, 25));
-  EXPECT_EQ(PlaceOf(dialog.cancel), Box(136, 208, 81, 25));
+  // One check box per carrier below the first, indented, in the same style.
+  std::vector<HWND> carriers;
+  for (const char* name : {"au ", "docomo ", "SoftBank "}) {
+    carriers.push_back(ChildOf(
+        dialog.window, "Button",
+        (name + std::string("\x82\xCC\x8AG\x95\xB6\x8E\x9A\x82\xF0\x95\\\x8E\xA6")).c_str()));
+    ASSERT_TRUE(carriers.back()) << name;
+    EXPECT_EQ(PlaceOf(carriers.back()),
+              Box(64, 32 + 18 * static_cast<int>(carriers.size()), 169, 17));
+    EXPECT_EQ(GetWindowLongA(carriers.back(), GWL_STYLE) & 0xF, BS_AUTOCHECKBOX);
+    EXPECT_EQ(SendMessageA(carriers.back(), BM_GETCHECK, 0, 0), BST_CHECKED);
+  }
+  EXPECT_EQ(PlaceOf(dialog.list), Box(40, 150, 169, 81));
+  EXPECT_EQ(PlaceOf(dialog.ok), Box(40, 262, 81, 25));
+  EXPECT_EQ(PlaceOf(dialog.cancel), Box(136, 262, 81, 25));
   const HWND label = ChildOf(dialog.window, "Static", kSkinLabel.c_str());
   ASSERT_TRUE(label);
-  EXPECT_EQ(PlaceOf(label), Box(40, 80, 69, 12));
+  EXPECT_EQ(PlaceOf(label), Box(40, 134, 69, 12));
   const HWND link = ChildOf(dialog.window, "TUrlLabel");
   ASSERT_TRUE(link);
   EXPECT_EQ(TextOf(link), kLinkCaption);
@@ -186,11 +198,12 @@ TEST_F(DialogThroughHost, LooksAsDesignedAndSavesOnOk) {
   EXPECT_GT(intro_place.bottom - intro_place.top, 4 * 10);  // four lines of text
   EXPECT_LT(intro_place.right, 567);
 
-  // Tab order: the list, OK, Cancel, the check box.
+  // Tab order: the list, OK, Cancel, the check boxes.
   EXPECT_EQ(GetNextDlgTabItem(dialog.window, dialog.list, FALSE), dialog.ok);
   EXPECT_EQ(GetNextDlgTabItem(dialog.window, dialog.ok, FALSE), dialog.cancel);
   EXPECT_EQ(GetNextDlgTabItem(dialog.window, dialog.cancel, FALSE), dialog.enable);
-  EXPECT_EQ(GetNextDlgTabItem(dialog.window, dialog.enable, FALSE), dialog.list);
+  EXPECT_EQ(GetNextDlgTabItem(dialog.window, dialog.enable, FALSE), carriers[0]);
+  EXPECT_EQ(GetNextDlgTabItem(dialog.window, carriers[2], FALSE), dialog.list);
 
   // A fresh installation: checked, nothing selected; folders named x.html are not skins.
   EXPECT_EQ(ListItems(dialog.list), (std::vector<std::string>{"Blue", "Simple", kSofuto, kHyou}));
@@ -204,10 +217,13 @@ TEST_F(DialogThroughHost, LooksAsDesignedAndSavesOnOk) {
 
   dialog.Select(kSofuto);
   dialog.Check(false);
+  SendMessageA(carriers[1], BM_SETCHECK, BST_UNCHECKED, 0);
   Press(dialog.ok);
   EXPECT_EQ(host.WaitForExit(), 0u);
   EXPECT_EQ(Stored(kSkinKey), kSofuto);
   EXPECT_EQ(Stored(kEnableKey), "0");
+  EXPECT_EQ(Stored("chbShowDocomo_Checked"), "0");
+  EXPECT_EQ(Stored("chbShowAu_Checked"), "(absent)");  // unchanged, so not written
 }
 
 TEST_F(DialogThroughHost, RestoresTheSettingsAndCancelWritesNothing) {
@@ -248,7 +264,11 @@ TEST_F(DialogThroughHost, TabMovesThroughTheControlsInOrder) {
   // Once shown, the dialog gives the focus to the first control in tab order.
   for (int i = 0; i < 100 && focus() != dialog.list; ++i) Sleep(20);
   EXPECT_EQ(focus(), dialog.list);
-  for (const HWND next : {dialog.ok, dialog.cancel, dialog.enable, dialog.list}) {
+  const HWND softbank = GetNextDlgTabItem(dialog.window, dialog.list, TRUE);
+  const HWND docomo = GetNextDlgTabItem(dialog.window, softbank, TRUE);
+  const HWND au = GetNextDlgTabItem(dialog.window, docomo, TRUE);
+  for (const HWND next :
+       {dialog.ok, dialog.cancel, dialog.enable, au, docomo, softbank, dialog.list}) {
     const HWND from = focus();
     PostMessageA(from, WM_KEYDOWN, VK_TAB, 0x000F0001);
     PostMessageA(from, WM_KEYUP, VK_TAB, 0xC00F0001);
