@@ -6,6 +6,7 @@
 
 #include <fstream>
 #include <sstream>
+#include <tuple>
 
 #include "charset/unicode_text.h"
 #include "emoji/carrier_emoji.h"
@@ -53,6 +54,62 @@ TEST(CarrierText, EveryFormOfEveryPictographReadsAsItsPrivateUseCodePoint) {
     ++rows;
   }
   EXPECT_EQ(rows, 641);
+}
+
+// docomo's and SoftBank's rows, read here from their data: the Shift_JIS code (and SoftBank's
+// escape form) of each reads as its private-use code point in its own carrier's text, and that
+// code point leads to the code its carrier's table keys it by.
+TEST(CarrierText, EveryFormOfTheOtherCarriersReadsInItsCarriersCodes) {
+  for (const auto& [file, carrier, rows] :
+       {std::tuple{"docomo-emoji.tsv", Carrier::kDocomo, 252},
+        std::tuple{"softbank-emoji.tsv", Carrier::kSoftbank, 474}}) {
+    std::ifstream data(std::string(PICTOLUMEN_SOURCE_DIR "/data/") + file);
+    int read = 0;
+    for (std::string line; std::getline(data, line);) {
+      if (line.empty() || line[0] < '0' || line[0] > '9') continue;
+      std::vector<std::string> f;
+      std::istringstream fields(line);
+      for (std::string field; std::getline(fields, field, '\t');) f.push_back(field);
+      const bool softbank = carrier == Carrier::kSoftbank;
+      const std::string& sjis = f[softbank ? 3 : 2];
+      const auto pua = static_cast<char32_t>(std::stoul(f[softbank ? 4 : 3], nullptr, 16));
+      SCOPED_TRACE(line);
+      if (sjis.size() == 4) {
+        const unsigned code = std::stoul(sjis, nullptr, 16);
+        EXPECT_EQ(CarrierTextToUnicode(Bytes(code), csSHIFT_JIS, carrier), std::u32string(1, pua));
+        EXPECT_EQ(TableCodeOfCodePoint(carrier, pua), code);
+      }
+      if (softbank) {
+        EXPECT_EQ(CarrierTextToUnicode("\x1b$" + Bytes(std::stoul(f[2], nullptr, 16)) + "\x0f",
+                                       csISO_2022_JP, carrier),
+                  std::u32string(1, pua));
+      }
+      ++read;
+    }
+    EXPECT_EQ(read, rows);
+  }
+}
+
+// SoftBank's escape form among JIS text, whole and broken.
+TEST(CarrierText, SoftbankEscapesAmongJisText) {
+  const struct {
+    std::string_view jis;
+    std::u32string_view text;
+  } cases[] = {
+      {"a\x1b$G!\"#\x0f", U"a\uE001\uE002\uE003"},
+      // In two-byte mode the text after the escape goes on in two-byte mode.
+      {"\x1b$B$\"\x1b$E!\x0f$$\x1b(B", U"\u3042\uE101\u3044"},
+      {"\x1b$G!\x0f\x1b$O!\x0fz", U"\uE001\uE301z"},
+      {"\x1b$Oz\x0f", U"\uFFFD"},  // a code the page does not use is no pictograph
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(CarrierTextToUnicode(c.jis, csISO_2022_JP, Carrier::kSoftbank), c.text) << c.jis;
+  }
+  // An escape without its SI, or without codes, is no pictograph.
+  for (std::string_view broken : {"\x1b$G!!x", "\x1b$G\x0fx", "x\x1b$G"}) {
+    const std::u32string text = CarrierTextToUnicode(broken, csISO_2022_JP, Carrier::kSoftbank);
+    EXPECT_EQ(text.find(U'\uE001'), std::u32string::npos) << broken;
+  }
 }
 
 TEST(CarrierText, OtherTextReadsByItsSet) {
