@@ -545,16 +545,18 @@ class MessageBoxCloser {
   HANDLE thread_;
 };
 
-// With `press_ok` false toggles the check box of a settings dialog, with true presses its OK
-// button, as a user would; a button is told by its style (the only check box) and its caption.
+// With `press_ok` false toggles the enable check box of a settings dialog, with true presses its
+// OK button, as a user would; a button is told by its style and its caption (the carriers' check
+// boxes name their carrier first).
 BOOL CALLBACK PressButtonOfDialog(HWND control, LPARAM press_ok) {
   char name[16] = {};
   GetClassNameA(control, name, sizeof name);
   if (std::string_view(name) != "Button") return TRUE;
-  char caption[16] = {};
+  char caption[64] = {};
   GetWindowTextA(control, caption, sizeof caption);
   const bool check_box = (GetWindowLongA(control, GWL_STYLE) & BS_TYPEMASK) == BS_AUTOCHECKBOX;
-  if (!press_ok && check_box) {
+  const bool enable_box = check_box && static_cast<unsigned char>(caption[0]) >= 0x80;
+  if (!press_ok && enable_box) {
     const bool checked = SendMessageA(control, BM_GETCHECK, 0, 0) == BST_CHECKED;
     SendMessageA(control, BM_SETCHECK, checked ? BST_UNCHECKED : BST_CHECKED, 0);
   } else if (press_ok && std::string_view(caption) == "OK") {
