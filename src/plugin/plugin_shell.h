@@ -6,10 +6,10 @@
 #include <string>
 
 #include "plugin/host_interface.h"
+#include "plugin/version.h"
 
 namespace pictolumen {
 
-inline constexpr char kPluginVersion[] = "1.50";
 inline constexpr char kPluginName[] = "Pictolumen";
 
 // Size of each of the four text fields of the plug-in information record.
