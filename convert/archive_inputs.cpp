@@ -64,8 +64,7 @@ MailSource ErrorMail(const InputFile& file, std::string error) {
   return mail;
 }
 
-void ReadMbox(const InputFile& file, const std::function<void(MailSource)>& take,
-              const std::function<void(std::uint64_t)>& progress) {
+void ReadMbox(const InputFile& file, const std::function<void(MailSource)>& take) {
   std::size_t number = 0;
   MboxSplitter splitter([&](std::string text) {
     MailSource mail;
@@ -79,7 +78,6 @@ void ReadMbox(const InputFile& file, const std::function<void(MailSource)>& take
     if (piece.empty()) break;
     offset += piece.size();
     splitter.Feed(piece);
-    progress(piece.size());
   }
   splitter.Finish();
 }
@@ -116,13 +114,12 @@ InputSearch FindInputs(const std::vector<std::string>& names) {
   return search;
 }
 
-void ReadMails(const InputFile& file, const std::function<void(MailSource)>& take,
-               const std::function<void(std::uint64_t)>& progress) {
+void ReadMails(const InputFile& file, const std::function<void(MailSource)>& take) {
   try {
     switch (file.kind) {
       case ArchiveKind::kMbox:
-        ReadMbox(file, take, progress);
-        return;
+        ReadMbox(file, take);
+        break;
       case ArchiveKind::kVmg:
         ReadVmg(file, take);
         break;
@@ -140,7 +137,6 @@ void ReadMails(const InputFile& file, const std::function<void(MailSource)>& tak
   } catch (const IoError& error) {
     take(ErrorMail(file, error.what()));
   }
-  progress(file.size);
 }
 
 }  // namespace pictolumen

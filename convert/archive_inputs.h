@@ -30,10 +30,8 @@ struct InputSearch {
 // Maildir's "tmp".
 InputSearch FindInputs(const std::vector<std::string>& names);
 
-// Calls `take` with each mail of `file` in order (mbox files read a piece at a time) and
-// `progress` with the bytes of the file read since the last call. A file that cannot be read,
-// or holds no mail, gives one mail with an error.
-void ReadMails(const InputFile& file, const std::function<void(MailSource)>& take,
-               const std::function<void(std::uint64_t)>& progress);
+// Calls `take` with each mail of `file` in order (mbox files read a piece at a time). A file
+// that cannot be read, or holds no mail, gives one mail with an error.
+void ReadMails(const InputFile& file, const std::function<void(MailSource)>& take);
 
 }  // namespace pictolumen

@@ -183,7 +183,7 @@ struct Run {
   RunCounts counts;
   std::string output_error;
   std::atomic<std::size_t> mails_done{0};
-  std::atomic<std::uint64_t> bytes_read{0};
+  std::atomic<std::uint64_t> bytes_done{0};  // of the mails converted
 };
 
 void Count(RunCounts& counts, const IndexEntry& entry, bool kept) {
@@ -215,6 +215,7 @@ void ConvertMails(MailQueue& queue, const OutputSettings& settings, Run& run) {
       if (run.output_error.empty()) run.output_error = error.what();
       queue.Stop();
     }
+    run.bytes_done += mail->text.size();
     ++run.mails_done;
   }
 }
@@ -223,9 +224,7 @@ void ReadInputs(const InputSearch& search, MailQueue& queue, Run& run) {
   try {
     for (const InputFile& file : search.files) {
       bool stopped = false;
-      ReadMails(
-          file, [&](MailSource mail) { stopped = stopped || !queue.Push(std::move(mail)); },
-          [&](std::uint64_t bytes) { run.bytes_read += bytes; });
+      ReadMails(file, [&](MailSource mail) { stopped = stopped || !queue.Push(std::move(mail)); });
       if (stopped) break;
     }
   } catch (const std::exception& error) {
@@ -297,7 +296,7 @@ int Main(int argc, char** argv) {
     done_changed.wait_for(lock, std::chrono::milliseconds(250));
     if (!show_progress) continue;
     const std::chrono::duration<double> seconds = std::chrono::steady_clock::now() - start;
-    std::string line = ProgressLine(run.mails_done, run.bytes_read, total, seconds.count());
+    std::string line = ProgressLine(run.mails_done, run.bytes_done, total, seconds.count());
     const std::size_t length = line.size();
     if (length < drawn) line.append(drawn - length, ' ');
     drawn = length;
@@ -320,10 +319,9 @@ int Main(int argc, char** argv) {
   if (!options->quiet) {
     std::fputs(SummaryText(run.counts).c_str(), stderr);
     if (search.passed_over != 0) {
-      std::fputs(
-          (std::to_string(search.passed_over) + " files held no mail and were passed over.\n")
-              .c_str(),
-          stderr);
+      const std::string line =
+          "Passed over, holding no mail: " + std::to_string(search.passed_over) + " files.\n";
+      std::fputs(line.c_str(), stderr);
     }
   }
   return run.counts.unreadable != 0 ? kExitUnreadable : kExitDone;
