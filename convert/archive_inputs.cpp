@@ -10,8 +10,12 @@ namespace pictolumen {
 namespace {
 
 constexpr char kSep = platform::kPathSeparator;
-// Folders deeper than this are not searched: a link back to a folder above cannot loop.
+// Folders deeper than this, and more folders than this, are not searched: links back to a
+// folder above (or junctions on Windows) cannot make the search go on for ever.
 constexpr int kDepthLimit = 32;
+constexpr std::size_t kFolderLimit = 100000;
+// Links and junctions as Windows reports them.
+constexpr std::uint32_t kAttrReparsePoint = 0x400;
 // A mail or vMessage file is read whole; a larger one is reported unreadable.
 constexpr std::size_t kWholeFileLimit = std::size_t{1} << 30;
 // An mbox file is read in pieces of this size.
@@ -31,8 +35,11 @@ ArchiveKind KindOfFile(const std::string& path) {
   }
 }
 
-void SearchFolder(const std::string& folder, int depth, InputSearch& search) {
-  if (depth > kDepthLimit || platform::FileExists(Joined(folder, kOutputMarkName))) return;
+void SearchFolder(const std::string& folder, int depth, InputSearch& search, std::size_t& folders) {
+  if (depth > kDepthLimit || ++folders > kFolderLimit ||
+      platform::FileExists(Joined(folder, kOutputMarkName))) {
+    return;
+  }
   std::vector<platform::DirectoryEntry> entries = platform::ListDirectory(Joined(folder, "*"));
   std::sort(entries.begin(), entries.end(),
             [](const auto& a, const auto& b) { return a.name < b.name; });
@@ -45,7 +52,10 @@ void SearchFolder(const std::string& folder, int depth, InputSearch& search) {
   for (const platform::DirectoryEntry& entry : entries) {
     const std::string path = Joined(folder, entry.name);
     if ((entry.attributes & platform::kAttrFolder) != 0) {
-      if (!(maildir && entry.name == "tmp")) SearchFolder(path, depth + 1, search);
+      const bool skipped = entry.name == "." || entry.name == ".." ||
+                           (entry.attributes & kAttrReparsePoint) != 0 ||
+                           (maildir && entry.name == "tmp");
+      if (!skipped) SearchFolder(path, depth + 1, search, folders);
       continue;
     }
     const ArchiveKind kind = KindOfFile(path);
@@ -102,9 +112,10 @@ void ReadVmg(const InputFile& file, const std::function<void(MailSource)>& take)
 
 InputSearch FindInputs(const std::vector<std::string>& names) {
   InputSearch search;
+  std::size_t folders = 0;
   for (const std::string& name : names) {
     if (platform::FolderExists(name)) {
-      SearchFolder(name, 0, search);
+      SearchFolder(name, 0, search, folders);
     } else if (platform::FileExists(name)) {
       search.files.push_back({name, KindOfFile(name), platform::FileSizeOf(name).value_or(0)});
     } else {
