@@ -7,6 +7,7 @@ Usage: convert_cli_test.py PROGRAM EXAMPLES [--wine WINE-RUN]"""
 import argparse
 import email
 import email.policy
+import glob
 import hashlib
 import os
 import re
@@ -207,6 +208,15 @@ class Reruns(unittest.TestCase):
             status, _, err = convert(native(root), "-o", native(out), "--quiet")
             self.assertEqual(status, 0, err)
             self.assertEqual(len(rows(out)), 0)
+
+    def test_all_reads_any_sender_in_the_carrier_named(self):
+        pc = native(f"{ARGS.examples}/pc-jis-single.eml")
+        with tempfile.TemporaryDirectory() as root:
+            self.assertEqual(convert(pc, "-o", native(f"{root}/plain"), "--quiet")[0], 0)
+            self.assertEqual(convert(pc, "-o", native(f"{root}/all"), "--all", "--carrier", "au", "--quiet")[0], 0)
+            page = lambda out: read(glob.glob(f"{out}/mail/*.html")[0]).decode("cp932")
+            self.assertNotIn("pictures/", page(f"{root}/plain"))
+            self.assertIn('src="../pictures/', page(f"{root}/all"))
 
     def test_usage_errors_give_1(self):
         self.assertEqual(convert(native(ARGS.examples))[0], 1)
