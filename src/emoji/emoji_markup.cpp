@@ -362,6 +362,7 @@ char* WriteCode(char* out, unsigned code) {
 
 UnicodeEmojiMarkup::UnicodeEmojiMarkup(const EmojiReading& reading)
     : carrier_(reading.carrier),
+      pictographs_(reading.pictographs),
       writer_(std::make_unique<EmojiMarkupWriter>(CarrierTableName(reading.carrier),
                                                   reading.size_limit, reading.pictures)) {}
 
@@ -380,7 +381,8 @@ void UnicodeEmojiMarkup::Append(std::u32string_view text, std::string& html) {
   for (const char32_t c : text) {
     if (c < 0x80) {
       *out++ = static_cast<char>(c);
-    } else if (const unsigned emoji = TableCodeOfCodePoint(carrier_, c); emoji != 0) {
+    } else if (const unsigned emoji = pictographs_ ? TableCodeOfCodePoint(carrier_, c) : 0;
+               emoji != 0) {
       out = WriteCode(out, emoji);
     } else if (const int code = PageCodeOf(c, carrier_); code >= 0) {
       out = WriteCode(out, static_cast<unsigned>(code));

@@ -28,6 +28,9 @@ struct EmojiReading {
   Carrier carrier = Carrier::kAu;         // whose codes the text's private-use characters are
   std::optional<PictureFolder> pictures;  // none: the image cache folder, by its file address
   std::size_t size_limit = kNoSizeLimit;  // the most markup one text may grow to
+  // False for text of no carrier: no code is read as a pictograph, and every private-use
+  // character becomes a numeric character reference.
+  bool pictographs = true;
 };
 
 // `text` with &, <, > and " written as &amp;, &lt;, &gt; and &quot;, and a zero byte as &#65533;
@@ -77,6 +80,7 @@ class UnicodeEmojiMarkup {
 
  private:
   Carrier carrier_;
+  bool pictographs_;
   std::unique_ptr<EmojiMarkupWriter> writer_;
 };
 

@@ -121,7 +121,8 @@ ConvertedMail ConvertMail(std::string_view source, const ConversionOptions& opti
   ConvertedMail result;
   TMimeMessEmoji message;
   message.ParseMessageText(source);
-  const std::optional<Carrier> carrier = ReadingCarrier(message, options);
+  const std::optional<Carrier> carrier =
+      options.read_pictographs ? ReadingCarrier(message, options) : Carrier::kAu;
   if (!carrier) return result;
   result.carrier = *carrier;
 
@@ -134,12 +135,13 @@ ConvertedMail ConvertMail(std::string_view source, const ConversionOptions& opti
   // would never be written, and the reader would be handed the mail without its page.
   result.outcome = ConversionOutcome::kEnclosedMessage;
   if (root.PrimaryKind == pkMessage && root.SubPartCount() != 0) return result;
-  const EmojiReading reading{*carrier, options.pictures, NewMailSizeLimit(source.size())};
+  const EmojiReading reading{*carrier, options.pictures, NewMailSizeLimit(source.size()),
+                             options.read_pictographs};
 
   // The subject, read with its pictographs in the carrier's codes, goes to the page and to the
   // new header without surrounding blanks. The header was read before the carrier was known,
   // as au's, whose codes clash with SoftBank's.
-  if (*carrier != Carrier::kAu) {
+  if (options.read_pictographs && *carrier != Carrier::kAu) {
     message.Header->Subject = CarrierHeaderToUtf8(FieldValue(root.Headers, "Subject"), *carrier);
   }
   message.Header->Subject = Trim(message.Header->Subject);

@@ -22,6 +22,9 @@ struct ConversionOptions {
   // `carriers_shown`.
   std::optional<Carrier> carrier;
   std::vector<Carrier> carriers_shown{kCarriers.begin(), kCarriers.end()};
+  // False for a plain page: the mail of any sender is converted with no code read as a
+  // pictograph (EmojiReading::pictographs); `carrier` and `carriers_shown` are not asked.
+  bool read_pictographs = true;
   // Where the page's pictures go; none for the image cache folder, by its file address.
   std::optional<PictureFolder> pictures;
   // The skin; none for the one named in the settings, its pictures in the skin folder.
@@ -41,7 +44,7 @@ enum class ConversionOutcome {
 
 struct ConvertedMail {
   ConversionOutcome outcome = ConversionOutcome::kNotHandsetMail;
-  Carrier carrier = Carrier::kAu;  // whose codes were read
+  Carrier carrier = Carrier::kAu;  // whose codes were read (au where none were)
   std::string subject_html;        // the subject's markup, pictographs as pictures
   std::string page;                // the HTML page, in Shift_JIS, where the options keep it
   std::string source;              // the new mail

@@ -74,7 +74,9 @@ MainText UnicodeText(std::string bytes, const TMimePart& part, CharsetId charset
     text.plain_charset = csUTF_8;
     return text;
   }
-  std::u32string unicode = CarrierTextToUnicode(bytes, charset, reading.carrier);
+  std::u32string unicode = reading.pictographs
+                               ? CarrierTextToUnicode(bytes, charset, reading.carrier)
+                               : DecodeToUnicode(bytes, charset);
   // Its text in code points is held beside the page it becomes: half the limit for each.
   if (IsHtml(part)) unicode = HtmlToText(unicode, reading.size_limit / 2 / sizeof(char32_t));
   text.html_body = UnicodeEmojiToHtml(unicode, reading);
@@ -120,7 +122,7 @@ MainText ReadMainText(TMimePart* part, bool keep_body, const EmojiReading& readi
   const CharsetId charset = TextCharset(*part);
   std::string bytes = RawContent(*part, keep_body);
   const bool japanese = IsJisCharset(charset) || charset == csSHIFT_JIS || charset == csCP932;
-  if (reading.carrier == Carrier::kAu && japanese && !IsHtml(*part)) {
+  if (reading.carrier == Carrier::kAu && reading.pictographs && japanese && !IsHtml(*part)) {
     return JapaneseText(std::move(bytes), *part, charset, reading);
   }
   return UnicodeText(std::move(bytes), *part, charset, reading);

@@ -32,7 +32,9 @@ struct MainText {
 // - any other text, and every text of the other carriers, is read as Unicode in the reading's
 //   carrier's codes (CarrierTextToUnicode), text/html reduced to its text (HtmlToText), and
 //   marked up by UnicodeEmojiMarkup; the plain alternative is the text in the set the mail
-//   brought it in, or in UTF-8 where that was HTML or a set of wide units.
+//   brought it in, or in UTF-8 where that was HTML or a set of wide units;
+// - where the reading takes no pictographs, every text is read as its set says (DecodeToUnicode)
+//   and marked up by UnicodeEmojiMarkup.
 // The part's body is let go once it is read unless `keep_body`. Raises SizeLimitError where the
 // page's body would grow beyond the reading's size limit, and the errors of the markup.
 MainText ReadMainText(TMimePart* part, bool keep_body, const EmojiReading& reading);

@@ -112,6 +112,17 @@ void WriteFileAtomically(const std::string& path, std::string_view data);
 // now holds `data`. Raises IoError when the file cannot be written.
 bool WriteNewFileAtomically(const std::string& path, std::string_view data);
 
+// Up to `size` bytes of the file `path` from byte `offset` on: fewer at its end, none past it.
+// Raises IoError (code 2 for a missing file) when the file cannot be opened or read.
+std::string ReadFilePart(const std::string& path, std::uint64_t offset, std::size_t size);
+
+// The size of the file `path` in bytes, or none when it is missing or no file.
+std::optional<std::uint64_t> FileSizeOf(const std::string& path);
+
+// Whether the process's standard error is a terminal (a console on Windows), where a progress
+// line may be redrawn.
+bool StandardErrorIsTerminal();
+
 // ---- Memory ----------------------------------------------------------------------------------
 
 // Asks the system to back the pages of a buffer of many megabytes that is about to be filled with
