@@ -278,7 +278,7 @@ class EmojiMarkupWriter {
  public:
   EmojiMarkupWriter(std::string_view transfer_encoding, std::size_t size_limit)
       : emoji_(split_tables.slots[TableSlot(transfer_encoding)],
-               ReadFileText(ExtractEmojiTable(transfer_encoding))),
+               platform::ReadWholeFile(ExtractEmojiTable(transfer_encoding), kTextFileSizeLimit)),
         folder_(GetCacheFolder()),
         tag_start_("<img src=\"" + EscapeHtml(CacheFolderAddress())),
         tags_((*emoji_).rows.RowCount()),

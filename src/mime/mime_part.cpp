@@ -19,7 +19,6 @@ namespace pictolumen {
 namespace {
 
 using mime_detail::StartsWith;
-using mime_detail::WithoutTrailingBlanks;
 
 const char* DefaultSubType(PrimaryKind kind) {
   switch (kind) {

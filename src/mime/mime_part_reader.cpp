@@ -16,7 +16,6 @@ namespace {
 
 using mime_detail::ForEachLine;
 using mime_detail::StartsWith;
-using mime_detail::WithoutTrailingBlanks;
 
 // Whether an HTML body names its own charset in a meta line of its head ("http-equiv" and
 // "content-type" on one line, before "</head>"); such a body is not converted.

@@ -14,7 +14,6 @@ namespace pictolumen {
 namespace {
 
 using mime_detail::ForEachLine;
-using mime_detail::WithoutTrailingBlanks;
 
 // Bytes of decoded data per base64 line (72 characters).
 constexpr std::size_t kBase64LineBytes = 54;

@@ -95,6 +95,18 @@ TEST(Trim, RemovesBlanksAndControlsButKeepsEscape) {
   EXPECT_EQ(Trim("   "), "");
 }
 
+TEST(ReplaceAll, ReplacesEveryOccurrenceOnceLeftToRight) {
+  EXPECT_EQ(ReplaceAll("{Body}<p>{Body}", "{Body}", "X"), "X<p>X");
+  EXPECT_EQ(ReplaceAll("aaa", "aa", "b"), "ba");
+  EXPECT_EQ(ReplaceAll("ab", "a", "aa"), "aab");  // inserted text is not searched again
+  EXPECT_EQ(ReplaceAll("text", "", "X"), "text");
+  EXPECT_EQ(ReplaceAll("", "a", "x"), "");
+  EXPECT_EQ(ReplaceAll("abab", "ab", ""), "");
+  EXPECT_EQ(ReplaceAll("{body}", "{Body}", "X"), "{body}");
+  // Byte-wise: the backslash that is the second byte of ソ (83 5C) is replaced too.
+  EXPECT_EQ(ReplaceAll("C:\\\x83\x5C\\", "\\", "/"), "C:/\x83//");
+}
+
 TEST(CompareIgnoringCase, IgnoresAsciiCaseOnly) {
   EXPECT_EQ(CompareIgnoringCase("Simple", "sIMPLE"), 0);
   EXPECT_LT(CompareIgnoringCase("Blue", "dark"), 0);

@@ -570,8 +570,7 @@ TEST(FoldHeaderLine, ReadsBackAsTheFieldWhateverBlanksItHolds) {
     for (const int limit : {20, 78}) {
       const StringList folded(FoldHeaderLine(field, limit));
       std::size_t index = 0;
-      ASSERT_EQ(ReadFoldedHeader(folded, index),
-                std::string(mime_detail::WithoutTrailingBlanks(field)))
+      ASSERT_EQ(ReadFoldedHeader(folded, index), std::string(WithoutTrailingBlanks(field)))
           << field << " at " << limit;
       ASSERT_EQ(index, folded.size());
     }
