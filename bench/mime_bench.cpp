@@ -85,13 +85,12 @@ std::vector<TMimePart*> Leaves(TMimePart& root) {
   return leaves;
 }
 
-// Reading: the source into lines, the tree, and the decoded content of every leaf.
+// Reading: the tree, and the decoded content of every leaf.
 void Parse(benchmark::State& state, const Contents& full) {
   const std::string source = MessageSource(Scaled(full, state.range(0)));
   for (auto _ : state) {
     TMimeMess mess;
-    mess.Lines.SetText(source);
-    mess.ParseMessage();
+    mess.ParseMessageText(source);
     for (TMimePart* leaf : Leaves(*mess.MessagePart)) leaf->DecodeBody();
     benchmark::DoNotOptimize(mess.MessagePart->SubPartCount());
   }
@@ -103,14 +102,12 @@ void Parse(benchmark::State& state, const Contents& full) {
 void Build(benchmark::State& state, const Contents& full) {
   const std::string source = MessageSource(Scaled(full, state.range(0)));
   TMimeMess mess;
-  mess.Lines.SetText(source);
-  mess.ParseMessage();
+  mess.ParseMessageText(source);
   const std::vector<TMimePart*> leaves = Leaves(*mess.MessagePart);
   for (TMimePart* leaf : leaves) leaf->DecodeBody();
   for (auto _ : state) {
     for (TMimePart* leaf : leaves) leaf->EncodeBody();
-    mess.BuildMessage();
-    benchmark::DoNotOptimize(mess.Lines.size());
+    benchmark::DoNotOptimize(mess.BuildMessageText().size());
   }
   state.SetComplexityN(static_cast<std::int64_t>(source.size()));
   state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * source.size()));

@@ -101,7 +101,7 @@ void BM_DecodeBody_Base64(benchmark::State& state) {
   TMimeMessEmoji message;
   Parse(message, AuAttachmentMail(Size(state)));
   TMimePart& part = *message.MessagePart->SubPartAt(1);
-  const std::size_t bytes = part.Body.Text().size();
+  const std::size_t bytes = part.Body.size();
   TimeAgainstMemcpy(state, bytes, [&] {
     part.DecodeBody();
     benchmark::DoNotOptimize(part.DecodedData.Size());
@@ -121,8 +121,8 @@ void BuildMessage(benchmark::State& state, const std::string& source) {
   TMimePart* mixed = message.AddMultipart("mixed", root.SubPartCount() != 0 ? &root : nullptr);
   TMimePart* related = message.AddMultipart("related", mixed);
   TMimePart* alternative = message.AddMultipart("alternative", related);
-  message.AddPlainTextPartText(TMimeMessEmoji::LinesOf(body), alternative);
-  message.AddHtmlTextPartText(TMimeMessEmoji::LinesOf(EmojiToHtml(body, "7bit")), alternative);
+  message.AddPlainTextPartText(body, alternative);
+  message.AddHtmlTextPartText(EmojiToHtml(body, "7bit"), alternative);
   TimeAgainstMemcpy(state, source.size(),
                     [&] { benchmark::DoNotOptimize(message.BuildMessageText().size()); });
 }

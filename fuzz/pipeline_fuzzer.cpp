@@ -95,8 +95,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   if (!handed) return 0;
 
   TMimeMess rewritten;
-  rewritten.Lines.SetText(*handed);
-  rewritten.ParseMessage();
+  rewritten.ParseMessageText(*handed);
   CheckFrame(*rewritten.MessagePart);
   CheckPictures(HtmlOf(rewritten), GetCacheFolder());
   return 0;

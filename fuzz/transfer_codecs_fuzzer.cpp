@@ -6,6 +6,7 @@
 #include <string>
 #include <string_view>
 
+#include "charset/quoted_printable_lines.h"
 #include "charset/transfer_codecs.h"
 #include "common/string_list.h"
 #include "fuzz_check.h"

@@ -3,8 +3,8 @@
 // nothing and exist so that binding finds them. BKA_SetStatus lives in set_status.cpp.
 #include <cstring>
 
-#include "host/host_exports.h"
 #include "host/host_state.h"
+#include "plugin/host_interface.h"
 
 namespace pictolumen::host {
 
@@ -20,12 +20,12 @@ using pictolumen::host::State;
 
 extern "C" {
 
-HOST_EXPORT const char* PL_STDCALL BKA_GetVersion() {
+PL_DLLEXPORT const char* PL_STDCALL BKA_GetVersion() {
   return State().version.c_str();
 }
 
-HOST_EXPORT std::intptr_t PL_STDCALL BKA_RegisterCommand(const char* name, std::intptr_t kind,
-                                                         MenuCommandFn callback) {
+PL_DLLEXPORT std::intptr_t PL_STDCALL BKA_RegisterCommand(const char* name, std::intptr_t kind,
+                                                          MenuCommandFn callback) {
   auto& commands = State().commands;
   const std::intptr_t id = 40001 + static_cast<std::intptr_t>(commands.size());
   commands.push_back({name ? name : "", kind, callback, id});
@@ -35,19 +35,19 @@ HOST_EXPORT std::intptr_t PL_STDCALL BKA_RegisterCommand(const char* name, std::
 // Hands out the current mail as zero-terminated text that the host owns and keeps until the
 // mail changes or the host exits. It is the host's own buffer, not a copy: a plug-in only reads
 // it, and a large mail is not held twice.
-HOST_EXPORT char* PL_STDCALL BKA_GetSource(const char*) {
+PL_DLLEXPORT char* PL_STDCALL BKA_GetSource(const char*) {
   return State().current_mail.data();
 }
 
-HOST_EXPORT std::intptr_t PL_STDCALL BKA_SetSource(const char* mail_id, const char* source) {
+PL_DLLEXPORT std::intptr_t PL_STDCALL BKA_SetSource(const char* mail_id, const char* source) {
   State().set_mail_id = mail_id ? mail_id : "";
   State().set_source = source ? source : "";
   return 1;
 }
 
-#define PL_HOST_STUB(name)                            \
-  HOST_EXPORT std::intptr_t PL_STDCALL BKA_##name() { \
-    return 0;                                         \
+#define PL_HOST_STUB(name)                             \
+  PL_DLLEXPORT std::intptr_t PL_STDCALL BKA_##name() { \
+    return 0;                                          \
   }
 PL_HOST_STUB(Command)
 PL_HOST_STUB(GetWindowHandles)

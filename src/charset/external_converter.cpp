@@ -7,13 +7,8 @@
 #include <optional>
 
 #include "charset/mail_date.h"
+#include "common/calling_convention.h"
 #include "platform/platform.h"
-
-#ifdef _WIN32
-#define PL_CDECL __cdecl
-#else
-#define PL_CDECL
-#endif
 
 namespace pictolumen {
 

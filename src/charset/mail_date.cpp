@@ -296,7 +296,7 @@ double ParseTimeOfDay(std::string_view token) {
     token = token.substr(0, last_colon + 3);
   }
   const std::string& separator = LocaleTimeSeparator();
-  const std::optional<double> time = ReadTime(ReplaceAllText(token, ":", separator), separator);
+  const std::optional<double> time = ReadTime(ReplaceAll(token, ":", separator), separator);
   return time ? *time : -1.0;
 }
 
@@ -319,7 +319,7 @@ double ParseRfc822Date(std::string_view text, int local_bias_minutes) {
 
   // A hyphen after a space is a zone sign; every other hyphen separates ("8-Dec-2026").
   const std::string normalised =
-      ReplaceAllText(ReplaceAllText(ReplaceAllText(text, " -", " #"), "-", " "), " #", " -");
+      ReplaceAll(ReplaceAll(ReplaceAll(text, " -", " #"), "-", " "), " #", " -");
 
   int day = 0, month = 0, year = 0;
   double time = 0;

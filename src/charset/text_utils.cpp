@@ -3,7 +3,6 @@
 #include <algorithm>
 
 #include "common/text.h"
-#include "jtext/path_helpers.h"
 
 namespace pictolumen {
 namespace {
@@ -56,18 +55,6 @@ std::string_view Enclosed(std::string_view text, std::size_t open_position, char
 
 }  // namespace
 
-std::string TrimLeadingSpaces(std::string_view text) {
-  return std::string(WithoutLeadingSpaces(text));
-}
-
-std::string TrimTrailingSpaces(std::string_view text) {
-  return std::string(WithoutTrailingSpaces(text));
-}
-
-std::string TrimSpaces(std::string_view text) {
-  return std::string(WithoutTrailingSpaces(WithoutLeadingSpaces(text)));
-}
-
 std::string TextBefore(std::string_view text, std::string_view delimiter) {
   const std::size_t at = FindDelimiter(text, delimiter);
   return std::string(at == std::string_view::npos ? text : text.substr(0, at));
@@ -88,7 +75,7 @@ std::string TakeTokenRaw(std::string_view& text, std::string_view delimiter) {
 std::string TakeToken(std::string_view& text, std::string_view delimiter) {
   const std::string token = TakeTokenRaw(text, delimiter);
   text = WithoutTrailingSpaces(WithoutLeadingSpaces(text));
-  return TrimSpaces(token);
+  return std::string(WithoutTrailingSpaces(WithoutLeadingSpaces(token)));
 }
 
 std::string TakeQuotedToken(std::string_view& text, std::string_view delimiter, char quote) {
@@ -175,11 +162,6 @@ std::uint32_t BinTextToInt(std::string_view text) {
   return value;
 }
 
-std::string ReplaceAllText(std::string_view text, std::string_view old_part,
-                           std::string_view new_part) {
-  return ReplaceAll(text, old_part, new_part);
-}
-
 std::size_t LastPosFrom(std::string_view sub_text, std::string_view text,
                         std::size_t last_position) {
   if (sub_text.empty() || last_position < sub_text.size()) return 0;
@@ -189,14 +171,6 @@ std::size_t LastPosFrom(std::string_view sub_text, std::string_view text,
 
 std::size_t LastPos(std::string_view sub_text, std::string_view text) {
   return LastPosFrom(sub_text, text, text.size());
-}
-
-std::string ReadStreamText(TMemoryStream& stream, std::size_t count) {
-  return stream.Read(count);
-}
-
-void WriteStreamText(TMemoryStream& stream, std::string_view text) {
-  stream.Write(text);
 }
 
 }  // namespace pictolumen

@@ -1,8 +1,7 @@
 // Small text helpers of the mail engine: tokens and quoted tokens of header values, header
-// parameters, the address and display name of an address text, binary digits, last positions,
-// replacing, and byte transfer to and from memory streams. Everything is byte-wise; positions are
-// 1-based with 0 for "not found". None of these functions throws on any input, and each costs
-// time linear in its input.
+// parameters, the address and display name of an address text, binary digits and last
+// positions. Everything is byte-wise; positions are 1-based with 0 for "not found". None of these
+// functions throws on any input, and each costs time linear in its input.
 #pragma once
 
 #include <cstddef>
@@ -10,17 +9,9 @@
 #include <string>
 #include <string_view>
 
-#include "common/memory_stream.h"
 #include "common/string_list.h"
 
 namespace pictolumen {
-
-// Remove runs of the space character (0x20 only; TAB, CR, LF and ESC stay) at the front, the
-// end, or both ends. For the general trim of bytes 0x00 to 0x20 use Trim (common/text.h).
-// TrimSpaces("  a b \t ") == "a b \t"
-std::string TrimLeadingSpaces(std::string_view text);
-std::string TrimTrailingSpaces(std::string_view text);
-std::string TrimSpaces(std::string_view text);
 
 // The text before / after the first `delimiter`; the whole text when there is none (or when the
 // delimiter is empty).
@@ -35,7 +26,8 @@ std::string TextAfter(std::string_view text, std::string_view delimiter);
 // in its length.  text "a,b,c" with "," gives "a" and leaves "b,c".
 std::string TakeTokenRaw(std::string_view& text, std::string_view delimiter);
 
-// TakeTokenRaw, then the token and the remaining text lose their leading and trailing spaces.
+// TakeTokenRaw, then the token and the remaining text lose their leading and trailing spaces
+// (the space character only: TAB, CR, LF and ESC stay; Trim in common/text.h removes them all).
 // "a  b " with " " gives "a", leaves "b";  " a" gives "", leaves "a";  "abc" gives "abc", leaves
 // "".
 std::string TakeToken(std::string_view& text, std::string_view delimiter);
@@ -81,12 +73,6 @@ std::string IntToBinText(std::uint32_t value, int min_digits);
 // BinTextToInt("101x1") == 5;  BinTextToInt("") == 0
 std::uint32_t BinTextToInt(std::string_view text);
 
-// Every occurrence of `old_part` replaced by `new_part`, scanning left to right; inserted text is
-// never scanned again; an empty text or `old_part` returns the text.
-// ReplaceAllText("aaa", "aa", "b") == "ba"
-std::string ReplaceAllText(std::string_view text, std::string_view old_part,
-                           std::string_view new_part);
-
 // 1-based start of the last occurrence of `sub_text` in `text` that ends at or before the 1-based
 // position `last_position`; 0 when there is none, when `last_position` is too small for one, or
 // when `sub_text` is empty.
@@ -97,12 +83,5 @@ std::size_t LastPosFrom(std::string_view sub_text, std::string_view text,
 
 // LastPosFrom over the whole text.  LastPos("ab", "abcab") == 4
 std::size_t LastPos(std::string_view sub_text, std::string_view text);
-
-// Up to `count` bytes read from the stream's position (fewer at its end); the position moves
-// past them.
-std::string ReadStreamText(TMemoryStream& stream, std::size_t count);
-
-// Writes all bytes of `text` at the stream's position.
-void WriteStreamText(TMemoryStream& stream, std::string_view text);
 
 }  // namespace pictolumen

@@ -20,11 +20,10 @@ char Lower(char c) {
 }  // namespace
 
 std::string Trim(std::string_view text) {
+  text = WithoutTrailingBlanks(text);
   std::size_t first = 0;
-  std::size_t last = text.size();
-  while (first < last && IsBlank(text[first])) ++first;
-  while (last > first && IsBlank(text[last - 1])) --last;
-  return std::string(text.substr(first, last - first));
+  while (first < text.size() && IsBlank(text[first])) ++first;
+  return std::string(text.substr(first));
 }
 
 std::string UpperCase(std::string_view text) {
@@ -48,6 +47,22 @@ int CompareIgnoringCase(std::string_view a, std::string_view b) {
   }
   if (a.size() == b.size()) return 0;
   return a.size() < b.size() ? -1 : 1;
+}
+
+std::string ReplaceAll(std::string_view source, std::string_view pattern,
+                       std::string_view replacement) {
+  if (pattern.empty()) return std::string(source);
+  std::string output;
+  output.reserve(source.size());
+  std::size_t start = 0;
+  for (std::size_t found = source.find(pattern); found != std::string_view::npos;
+       found = source.find(pattern, start)) {
+    output.append(source.substr(start, found - start));
+    output.append(replacement);
+    start = found + pattern.size();
+  }
+  output.append(source.substr(start));
+  return output;
 }
 
 }  // namespace pictolumen

@@ -17,6 +17,16 @@ namespace pictolumen {
 // begins a JIS escape sequence and is never a blank. This is the one trim of the plug-in.
 // Trim("  abc\r\n") == "abc";  Trim("\x1b$B...\x1b(B ") == "\x1b$B...\x1b(B"
 std::string Trim(std::string_view text);
+// The end-only form of Trim, as a view: a JIS escape sequence that ends a line stays intact.
+inline std::string_view WithoutTrailingBlanks(std::string_view text) {
+  std::size_t end = text.size();
+  while (end > 0) {
+    const auto byte = static_cast<unsigned char>(text[end - 1]);
+    if (byte > 0x20 || byte == 0x1B) break;
+    --end;
+  }
+  return text.substr(0, end);
+}
 
 // ASCII upper and lower case; every other byte is kept (Shift_JIS trail bytes included).
 std::string UpperCase(std::string_view text);
@@ -24,6 +34,13 @@ std::string LowerCase(std::string_view text);
 
 // Byte comparison with ASCII letter case ignored: <0, 0 or >0.
 int CompareIgnoringCase(std::string_view a, std::string_view b);
+
+// Every occurrence of `pattern` in `source`, found left to right without overlap and with
+// letter case significant, replaced by `replacement`; inserted text is not searched again; an
+// empty pattern finds nothing. Byte-wise, so a one-byte pattern can match a Shift_JIS trail byte.
+// ReplaceAll("aaa", "aa", "b") == "ba";  ReplaceAll("{Body}{Body}", "{Body}", "X") == "XX"
+std::string ReplaceAll(std::string_view source, std::string_view pattern,
+                       std::string_view replacement);
 
 }  // namespace pictolumen
 

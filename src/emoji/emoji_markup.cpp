@@ -282,7 +282,8 @@ class EmojiMarkupWriter {
  public:
   EmojiMarkupWriter(const std::string& table_name, std::size_t size_limit,
                     const std::optional<PictureFolder>& pictures)
-      : emoji_(split_tables.slots[TableSlot(table_name)], ReadFileText(ExtractTable(table_name))),
+      : emoji_(split_tables.slots[TableSlot(table_name)],
+               platform::ReadWholeFile(ExtractTable(table_name), kTextFileSizeLimit)),
         folder_(pictures ? pictures->path : GetCacheFolder()),
         tag_start_("<img src=\"" + EscapeHtml(pictures ? pictures->address : CacheFolderAddress())),
         tags_((*emoji_).rows.RowCount()),

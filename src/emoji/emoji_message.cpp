@@ -20,42 +20,20 @@ std::string MailDomainOf(std::string_view mailbox) {
 
 TMimeMessEmoji::TMimeMessEmoji() : TMimeMess(&CreateMessHeader<TJapaneseMessHeader>) {}
 
-TMimePart* TMimeMessEmoji::AddPlainTextPart(std::string_view text, TMimePart* parent,
-                                            CharsetId charset) {
-  return AddTextPart(LinesOf(std::string(text)), parent, "plain", "Message text", charset);
-}
-
-TMimePart* TMimeMessEmoji::AddHtmlTextPart(std::string_view text, TMimePart* parent) {
-  return AddTextPart(LinesOf(std::string(text)), parent, "html", "HTML text", csSHIFT_JIS);
-}
-
 TMimePart* TMimeMessEmoji::AddPlainTextPartText(std::string text, TMimePart* parent,
                                                 CharsetId charset) {
-  return AddTextPart(std::move(text), parent, "plain", "Message text", charset, kWhenWritten);
+  return AddTextPart(std::move(text), parent, "plain", "Message text", charset);
 }
 
 TMimePart* TMimeMessEmoji::AddHtmlTextPartText(std::string text, TMimePart* parent) {
-  return AddTextPart(std::move(text), parent, "html", "HTML text", csSHIFT_JIS, kWhenWritten);
+  return AddTextPart(std::move(text), parent, "html", "HTML text", csSHIFT_JIS);
 }
 
-TMimePart* TMimeMessEmoji::AddPlainTextPartLines(const StringList& lines, TMimePart* parent) {
-  return AddTextPart(lines.Text(), parent, "plain", "Message text", csISO_2022_JP);
-}
-
-TMimePart* TMimeMessEmoji::AddHtmlTextPartLines(const StringList& lines, TMimePart* parent) {
-  return AddTextPart(lines.Text(), parent, "html", "HTML text", csSHIFT_JIS);
-}
-
-std::string TMimeMessEmoji::LinesOf(std::string text) {
-  text.resize(std::min(text.find('\0'), text.size()));
-  return TakeWithCrLfLineBreaks(std::move(text));
-}
-
-TMimePart* TMimeMessEmoji::AddTextPart(std::string lines_text, TMimePart* parent,
+TMimePart* TMimeMessEmoji::AddTextPart(std::string text, TMimePart* parent,
                                        std::string_view subtype, std::string_view description,
-                                       CharsetId charset, BodyEncoding encoding) {
+                                       CharsetId charset) {
   TMimePart* part = NewPart(parent);
-  part->DecodedData.Assign(std::move(lines_text));
+  part->DecodedData.Assign(std::move(text));
   part->SetPrimaryType("text");
   part->SubType = subtype;
   part->Description = description;
@@ -64,11 +42,7 @@ TMimePart* TMimeMessEmoji::AddTextPart(std::string lines_text, TMimePart* parent
   part->CharsetCode = charset;
   part->TargetCharset = charset;
   part->EncodingKind = ekQuotedPrintable;
-  if (encoding == kWhenWritten) {
-    part->EncodeBodyWhenWritten();
-  } else {
-    part->EncodeBody();
-  }
+  part->EncodeBodyWhenWritten();
   part->BuildPartHeader();
   return part;
 }

@@ -71,8 +71,6 @@ std::string TakeSource(TMimeMess& message, std::size_t size_limit) {
     throw SizeLimitError("The new mail would grow beyond " + std::to_string(size_limit) + " bytes");
   }
   message.MessagePart->Clear();
-  message.MessagePart->Lines = StringList();
-  message.Lines = StringList();
   return source;
 }
 
@@ -160,7 +158,7 @@ ConvertedMail ConvertMail(std::string_view source, const ConversionOptions& opti
   RenewBoundary(root);
   // What followed a multipart's closing delimiter (its body) is no part of the mail; a reader
   // that took it for one would show it, so it is not written again.
-  root.Body.clear();
+  root.Body = std::string();
   root.Epilogue.clear();
   TMimePart* mixed = message.AddMultipart("mixed", single_part ? nullptr : &root);
   TMimePart* related = message.AddMultipart("related", mixed);

@@ -62,11 +62,11 @@ bool IsNameInSkinFolder(std::string_view name) {
   return true;
 }
 
-// The skin file `path`, or nothing when it is missing or cannot be a skin (ReadFileText refuses
-// it as missing).
+// The skin file `path`, or nothing when it is missing or cannot be a skin (platform::ReadWholeFile
+// refuses it as missing).
 std::optional<std::string> ReadSkin(const std::string& path) {
   try {
-    return ReadFileText(path);
+    return platform::ReadWholeFile(path, kTextFileSizeLimit);
   } catch (const IoError& error) {
     if (error.code() != kFileNotFoundCode) throw;
     return std::nullopt;
@@ -76,7 +76,7 @@ std::optional<std::string> ReadSkin(const std::string& path) {
 }  // namespace
 
 std::string GetSkinFolder() {
-  return FolderOfPath(ModuleFileName()) + kSkinFolderName + platform::kPathSeparator;
+  return FolderOfPath(platform::OwnModuleFileName()) + kSkinFolderName + platform::kPathSeparator;
 }
 
 std::string ToForwardSlashes(std::string_view text) {
@@ -103,7 +103,8 @@ std::string BuildHtmlPage(std::string html_body, std::string_view subject_html,
   std::optional<std::string> chosen;
   if (IsNameInSkinFolder(choice.name)) chosen = ReadSkin(folder + choice.name + kSkinExtension);
   std::string page =
-      chosen ? std::move(*chosen) : ReadFileText(folder + kDefaultSkin + kSkinExtension);
+      chosen ? std::move(*chosen)
+             : platform::ReadWholeFile(folder + kDefaultSkin + kSkinExtension, kTextFileSizeLimit);
   page = ReplaceAll(page, "<img src=\"", "<img src=\"" + choice.picture_prefix);
   page = ReplaceAll(page, " background=\"", " background=\"" + choice.picture_prefix);
   return FillPlaceholders(page, html_body, subject_html);

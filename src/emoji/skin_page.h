@@ -20,12 +20,12 @@ std::string GetSkinFolder();
 std::string ToForwardSlashes(std::string_view text);
 
 // The page made from the skin named in the settings (key "SkinList_Seletced", default
-// "Simple"; "Simple" when that skin's file is missing or no file ReadFileText reads, or when the
-// name holds a path separator or ".." and so would leave the skin folder): every `<img src="` and
-// ` background="` gets the skin folder in slash form after it, then the first "{Body}" of the
-// skin becomes `html_body` and the first "{Subject}" becomes `subject_html` (both markup made by
-// EmojiToHtml or UnicodeEmojiMarkup), further ones are left out; the words in the mail's own
-// text stay as they are. Raises IoError when the skin file cannot be read.
+// "Simple"; "Simple" when that skin's file is missing or no file platform::ReadWholeFile reads, or
+// when the name holds a path separator or ".." and so would leave the skin folder): every `<img
+// src="` and ` background="` gets the skin folder in slash form after it, then the first "{Body}"
+// of the skin becomes `html_body` and the first "{Subject}" becomes `subject_html` (both markup
+// made by EmojiToHtml or UnicodeEmojiMarkup), further ones are left out; the words in the mail's
+// own text stay as they are. Raises IoError when the skin file cannot be read.
 std::string BuildHtmlPage(std::string html_body, std::string_view subject_html);
 
 // Which skin a page is made from, and where its own pictures are found.

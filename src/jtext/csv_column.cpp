@@ -10,6 +10,7 @@
 #include "common/errors.h"
 #include "common/text.h"
 #include "jtext/path_helpers.h"
+#include "platform/platform.h"
 
 namespace pictolumen {
 namespace {
@@ -272,7 +273,7 @@ ListIndexError ColumnError(int column) {
 }  // namespace
 
 void ReadCsvColumns(const std::string& file_name, const std::vector<CsvColumnTarget>& columns) {
-  const std::string text = ReadFileText(file_name);
+  const std::string text = platform::ReadWholeFile(file_name, kTextFileSizeLimit);
   int last_column = -1;
   for (const CsvColumnTarget& target : columns) last_column = std::max(last_column, target.column);
   const auto width = static_cast<std::size_t>(last_column + 1);
@@ -294,7 +295,7 @@ void ReadCsvColumns(const std::string& file_name, const std::vector<CsvColumnTar
 }
 
 CsvTable::CsvTable(const std::string& file_name, std::size_t width)
-    : CsvTable(FromText{ReadFileText(file_name)}, width) {}
+    : CsvTable(FromText{platform::ReadWholeFile(file_name, kTextFileSizeLimit)}, width) {}
 
 CsvTable::CsvTable(FromText text, std::size_t width) : text_(std::move(text.text)), width_(width) {
   // Room for lines of 16 bytes; the tables' lines are longer.

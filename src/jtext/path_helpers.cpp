@@ -30,26 +30,6 @@ std::size_t LastSeparator(std::string_view path, std::size_t end, char also = '\
 
 }  // namespace
 
-std::string ReplaceAll(std::string_view source, std::string_view pattern,
-                       std::string_view replacement) {
-  if (pattern.empty()) return std::string(source);
-  std::string output;
-  output.reserve(source.size());
-  std::size_t start = 0;
-  for (std::size_t found = source.find(pattern); found != std::string_view::npos;
-       found = source.find(pattern, start)) {
-    output.append(source.substr(start, found - start));
-    output.append(replacement);
-    start = found + pattern.size();
-  }
-  output.append(source.substr(start));
-  return output;
-}
-
-std::string ModuleFileName() {
-  return platform::OwnModuleFileName();
-}
-
 std::string FolderOfPath(std::string_view path) {
   if (path.empty()) return {};
   const std::size_t separator = LastSeparator(path, path.size() - 1);
@@ -102,10 +82,6 @@ void ListFiles(std::string_view pattern, std::uint8_t attribute_set, StringList&
                               return CompareIgnoringCase(a, b) == 0;
                             }),
                 entries.end());
-}
-
-std::string ReadFileText(const std::string& file_name) {
-  return platform::ReadWholeFile(file_name, kReadFileTextLimit);
 }
 
 }  // namespace pictolumen

@@ -11,16 +11,6 @@
 
 namespace pictolumen {
 
-// Every occurrence of `pattern` in `source`, found left to right without overlap and with
-// letter case significant, replaced by `replacement`; inserted text is not searched again; an
-// empty pattern finds nothing. Byte-wise, so a one-byte pattern can match a Shift_JIS trail byte.
-// ReplaceAll("aaa", "aa", "b") == "ba";  ReplaceAll("{Body}{Body}", "{Body}", "X") == "XX"
-std::string ReplaceAll(std::string_view source, std::string_view pattern,
-                       std::string_view replacement);
-
-// Full path of the plug-in's own library file (empty when the system cannot tell).
-std::string ModuleFileName();
-
 // The folder part of `path` up to and including its last separator, the last byte not
 // examined; empty when there is none. Separators are "\" (and "/" natively); the second byte of
 // a two-byte character of the file names' code page (Shift_JIS on Windows with code page 932;
@@ -55,12 +45,8 @@ bool FileAttrMatches(std::uint8_t attribute_set, std::uint32_t attributes);
 void ListFiles(std::string_view pattern, std::uint8_t attribute_set, StringList& list,
                const std::function<void(const std::string&)>& callback = {});
 
-// The largest file ReadFileText reads: an emoji table or a skin is a small fraction of it.
-inline constexpr std::size_t kReadFileTextLimit = std::size_t{4} << 20;
-
-// The whole file as bytes. Raises IoError when it cannot be opened or read; a file that is no
-// regular file or larger than kReadFileTextLimit raises it with code 2, as a missing one
-// (platform::ReadWholeFile).
-std::string ReadFileText(const std::string& file_name);
+// The largest emoji table or skin file read (platform::ReadWholeFile refuses a larger one, as a
+// missing one): each is a small fraction of it.
+inline constexpr std::size_t kTextFileSizeLimit = std::size_t{4} << 20;
 
 }  // namespace pictolumen

@@ -219,7 +219,7 @@ std::string ReadFoldedHeaderFrom(const Lines& lines, std::size_t& index, std::si
       ++index;
     }
   }
-  field.resize(mime_detail::WithoutTrailingBlanks(field).size());
+  field.resize(WithoutTrailingBlanks(field).size());
   return field;
 }
 

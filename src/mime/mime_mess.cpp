@@ -80,26 +80,11 @@ TMimePart* TMimeMess::AddMultipart(std::string_view subtype, TMimePart* parent) 
   return part;
 }
 
-void TMimeMess::ParseMessage() {
-  Header->Clear();
-  Header->ReadHeaders(Lines);
-  MessagePart->Lines = Lines;
-  MessagePart->ParseLines();
-}
-
 void TMimeMess::ParseMessageText(std::string_view text) {
   Header->Clear();
-  Lines.clear();
-  MessagePart->Lines.clear();
   MessagePart->ParseText(text);
   // The root's header fields are the message's, unfolded as the header reads them.
   Header->ReadHeaders(MessagePart->Headers);
-}
-
-void TMimeMess::BuildMessage() {
-  BuildRootHeaders();
-  MessagePart->BuildLines();
-  Lines = MessagePart->Lines;
 }
 
 std::string TMimeMess::BuildMessageText() {

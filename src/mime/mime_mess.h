@@ -1,7 +1,7 @@
-// A whole mail message: its source as lines, its decoded top-level header and its tree of parts.
-// Reading: fill Lines (e.g. Lines.SetText(source)), ParseMessage, then read Header and call
-// DecodeBody on the parts wanted. Writing: AddMultipart / NewPart (with each part's EncodeBody
-// and BuildPartHeader), set the Header fields, BuildMessage, then take Lines.Text().
+// A whole mail message: its decoded top-level header and its tree of parts. Reading:
+// ParseMessageText(source), then read Header and call DecodeBody on the parts wanted. Writing:
+// AddMultipart / NewPart (with each part's EncodeBodyWhenWritten or EncodeBody and
+// BuildPartHeader), set the Header fields, then TakeMessageText.
 #pragma once
 
 #include <cstddef>
@@ -26,7 +26,6 @@ class TMimeMess {
   TMimeMess& operator=(const TMimeMess&) = delete;
 
   std::unique_ptr<TMimePart> MessagePart;  // root of the part tree
-  StringList Lines;                        // the message source, one line per entry
   std::unique_ptr<TMessHeader> Header;     // the top-level header fields
 
   // With a parent, a new last sub-part of it; without, the root part itself. Either way the part
@@ -39,24 +38,16 @@ class TMimeMess {
   // becomes the multipart.
   TMimePart* AddMultipart(std::string_view subtype, TMimePart* parent);
 
-  // Lines -> Header and part tree: the header block into Header, then the root part reads the
-  // whole source (its header block again, for its Content-* fields, and the tree below it).
-  void ParseMessage();
-  // ParseMessage of the source `text` without making its list of lines: the parts copy what
-  // they keep straight from the text (see TMimePart::ParseText). Lines and the root's Lines are
-  // left empty.
+  // Source `text` -> Header and part tree: the root part reads the whole source (its header
+  // block, for its Content-* fields, and the tree below it; see TMimePart::ParseText), and its
+  // header fields, unfolded, are read into Header.
   void ParseMessageText(std::string_view text);
 
-  // Header and part tree -> Lines: the lines of Header, the root's Content-Type,
-  // Content-Description, Content-Disposition, Content-ID and Content-Transfer-Encoding lines
-  // (those it has, in this order; they become its Headers), an empty line and the rest of the
-  // tree. Where the root holds a name twice, the later line is written, the one its content
-  // fields were read from. Calling it again gives the same source.
-  void BuildMessage();
-
-  // The text that BuildMessage leaves in Lines (each line followed by CR LF), made without the
-  // lists of lines: neither Lines nor the root's Lines change. The root's Headers become those
-  // BuildMessage writes.
+  // Header and part tree -> the text of the message, each line followed by CR LF: the lines of
+  // Header, the root's Content-Type, Content-Description, Content-Disposition, Content-ID and
+  // Content-Transfer-Encoding lines (those it has, in this order; they become its Headers), an
+  // empty line and the rest of the tree. Where the root holds a name twice, the later line is
+  // written, the one its content fields were read from. Calling it again gives the same text.
   std::string BuildMessageText();
   // BuildMessageText for a message written once: the parts' bodies are let go as they are
   // written (TMimePart::TakeText) and left empty; an empty text, with nothing let go, where the
@@ -64,7 +55,8 @@ class TMimeMess {
   std::string TakeMessageText(std::size_t size_limit = SIZE_MAX);
 
  private:
-  // The root's Headers as BuildMessage writes them: Header's lines and the root's content lines.
+  // The root's Headers as BuildMessageText writes them: Header's lines and the root's content
+  // lines.
   void BuildRootHeaders();
 };
 

@@ -1,6 +1,7 @@
 // One node of a MIME tree: its header fields, its encoded body, its decoded content and, for a
-// multipart or an enclosed message, its sub-parts. Reading: Lines -> ParseLines -> DecodeBody ->
-// DecodedData. Writing: DecodedData -> EncodeBody -> BuildPartHeader -> BuildLines -> Lines.
+// multipart or an enclosed message, its sub-parts. Reading (mime_part_reader.cpp): text ->
+// ParseText -> DecodeBody -> DecodedData. Writing (mime_part_writer.cpp): DecodedData ->
+// EncodeBodyWhenWritten or EncodeBody -> BuildPartHeader -> TakeText or BuildText -> text.
 // Nothing here throws on malformed input; it degrades into defined results.
 #pragma once
 
@@ -64,8 +65,7 @@ class TMimePart {
   std::string ContentId;
   std::string Boundary;
   std::string FileName;       // without any path
-  StringList Lines;           // raw lines: input of ParseLines, output of BuildLines
-  StringList Body;            // encoded body lines
+  std::string Body;           // encoded body, every line followed by CR LF
   StringList Headers;         // one unfolded header field per entry
   StringList Preamble;        // lines between a multipart's header block and its first boundary
   StringList Epilogue;        // lines written after a multipart's closing boundary
@@ -77,7 +77,7 @@ class TMimePart {
 
   // Empties the content fields, Body, Headers, Preamble, Epilogue, DecodedData and the
   // sub-parts; the kind, encoding and charset codes become 0 and TargetCharset the system's set.
-  // Lines, DefaultCharset, MaxLineLength, NestLevel and MaxNestLevel stay.
+  // DefaultCharset, MaxLineLength, NestLevel and MaxNestLevel stay.
   void Clear();
 
   int SubPartCount() const { return static_cast<int>(SubParts.size()); }
@@ -94,18 +94,14 @@ class TMimePart {
   void SetTransferEncoding(std::string_view name);  // also derives EncodingKind
   void SetCharsetName(std::string_view name);       // also sets CharsetCode
 
-  // Rebuilds the part from Lines: header block into Headers, content fields, then for a
-  // multipart the preamble and one sub-part per boundary, for an enclosed message one sub-part,
-  // and the remaining lines into Body. Lines itself stays as it is; the sub-parts receive their
-  // headers, bodies and sub-parts directly (their own Lines stay empty), so that a tree of any
-  // depth is read in one walk without copying its lines once per level.
-  void ParseLines();
-  // ParseLines over the lines of `text`, split as StringList::SetText splits them (a zero byte
-  // ends the text), without a list of them: each body is copied from the text once, as one
-  // text (StringList::AssignJoined). Lines is not used.
+  // Rebuilds the part from the lines of `text`, split at CR LF, lone CR or lone LF (a zero byte
+  // ends the text): header block into Headers, content fields, then for a multipart the
+  // preamble and one sub-part per boundary, for an enclosed message one sub-part, and the
+  // remaining lines into Body. A tree of any depth is read in one walk, each body copied from
+  // the text once.
   void ParseText(std::string_view text);
 
-  // Whether the last ParseLines or ParseText stopped at kPartCountBound parts, so that the tree
+  // Whether the last ParseText stopped at kPartCountBound parts, so that the tree
   // holds only a part of the mail's parts.
   bool PartCountBoundReached() const { return part_count_bound_reached_; }
 
@@ -127,7 +123,7 @@ class TMimePart {
   // as they are. UU and XX become base64.
   void EncodeBody();
 
-  // EncodeBody for a part that is written once, by BuildLines, BuildText or TakeText: Body is
+  // EncodeBody for a part that is written once, by BuildText or TakeText: Body is
   // left empty and the encoded lines are written from DecodedData, which must stay as it is
   // until then, straight into the text of the tree, so that a large body is never held encoded
   // beside it. A text part whose content is converted, and a UU or XX part, is encoded at once.
@@ -147,14 +143,10 @@ class TMimePart {
   // Content-ID, Content-Disposition and Content-Description, each under its condition.
   void BuildPartHeader();
 
-  // Headers, Preamble, sub-parts, Epilogue and Body -> Lines: the folded header lines, an empty
-  // line, then for a multipart the preamble, each sub-part after a boundary line, the closing
-  // boundary and the epilogue; for an enclosed message its sub-part; then the body. The whole
-  // tree is written into this part's Lines in one walk; the sub-parts' own Lines are not used.
-  void BuildLines();
-
-  // The text of the Lines that BuildLines would give, each line followed by CR LF, made without
-  // the list of lines; Lines is left as it is.
+  // Headers, Preamble, sub-parts, Epilogue and Body -> text, each line followed by CR LF: the
+  // folded header lines, an empty line, then for a multipart the preamble, each sub-part after a
+  // boundary line, the closing boundary and the epilogue; for an enclosed message its sub-part;
+  // then the body. The whole tree is written in one walk.
   std::string BuildText() const;
 
   // BuildText for a tree that is written once: each part's Body is let go as soon as it is
@@ -173,20 +165,15 @@ class TMimePart {
   };
   // DecodeBody, taking a body without transfer encoding over where `take_body`.
   void Decode(bool take_body);
-  // Parses the tree from `lines`, pieces of the text of the part, whose first bytes are
-  // `first_bytes` (a zero byte for an empty line); the lines of a message part lose their
-  // trailing blanks there. Bodies are joined texts where `lines_are_split` (no line holds a CR
-  // or LF), else lists.
-  void ParseLineViews(std::vector<std::string_view>& lines, std::string_view first_bytes,
-                      bool lines_are_split);
-  // `first_bytes` holds the first byte of each line (a zero byte for an empty one).
+  // Parses the part of `task` from `lines`, pieces of the text of the tree, whose first bytes
+  // are `first_bytes` (a zero byte for an empty line), and queues its sub-parts in `tasks`; the
+  // lines of a message part lose their trailing blanks there.
   void ParseRange(std::vector<std::string_view>& lines, std::string_view first_bytes,
-                  bool lines_are_split, const ParseTask& task, std::vector<ParseTask>& tasks,
-                  PartBudget& budget);
+                  const ParseTask& task, std::vector<ParseTask>& tasks, PartBudget& budget);
   // A multipart writes its delimiter lines only around sub-parts it holds.
   bool WritesBoundaries() const;
   bool WritesEnclosedMessage() const;
-  // Hands the lines of the tree from `root` down, as BuildLines lists them, to `out`; each body
+  // Hands the lines of the tree from `root` down, as BuildText writes them, to `out`; each body
   // goes to out.AddBody, which may take it over where the tree is not const (TakeText).
   template <class Part, class Sink>
   static void WriteTree(Part& root, Sink& out);
@@ -219,27 +206,5 @@ std::string MakeBoundary();
 // FoldHeaderLine("Content-type: Multipart/mixed; boundary=\"...37...\"", 78) gives
 // "Content-type: Multipart/mixed;" and " boundary=\"...\"".
 std::vector<std::string> FoldHeaderLine(std::string_view text, int max_length);
-
-// Quoted-printable text cut into lines of at most `max_length` characters, the soft line break
-// "=" included: a line ends before the last escape or the last space within the limit; a line
-// without either takes `max_length` characters plus "=". An empty text gives one empty line.
-// 200 letters with 78 give two lines of 78 letters and "=", then one of 44.
-std::vector<std::string> CutQuotedPrintableLines(std::string_view text, int max_length);
-
-// Writes text quoted-printable encoded and cut into lines in one pass, without the escaped text
-// of a whole line: Append(bytes, out) appends to `out` the lines of
-// CutQuotedPrintableLines(QuotedPrintableEncode(bytes), max_length), each followed by "=" and
-// CR LF where a soft line break ends it, else by CR LF. Its buffer is kept from one text to the
-// next, so that writing line after line allocates only for the longest.
-class QuotedPrintableLineWriter {
- public:
-  explicit QuotedPrintableLineWriter(int max_length);
-  void Append(std::string_view bytes, std::string& out);
-
- private:
-  std::size_t limit_;
-  std::string line_;  // the escaped text of the line being made
-  std::string cut_;   // the lines cut from it, with their breaks
-};
 
 }  // namespace pictolumen

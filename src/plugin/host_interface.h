@@ -6,13 +6,7 @@
 #include <array>
 #include <cstdint>
 
-#ifdef _WIN32
-#define PL_STDCALL __stdcall
-#define PL_EXPORT
-#else
-#define PL_STDCALL
-#define PL_EXPORT __attribute__((visibility("default")))
-#endif
+#include "common/calling_convention.h"
 
 namespace pictolumen {
 

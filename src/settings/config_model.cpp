@@ -71,7 +71,8 @@ std::string SkinNameOfPath(std::string_view path) {
   return ChangeFileExtension(path.substr(folder.size()), "");
 }
 
-TfrmConfig::TfrmConfig() : TfrmConfig(FolderOfPath(ModuleFileName()), SettingsFilePath()) {}
+TfrmConfig::TfrmConfig()
+    : TfrmConfig(FolderOfPath(platform::OwnModuleFileName()), SettingsFilePath()) {}
 
 TfrmConfig::TfrmConfig(std::string plugin_folder, std::string settings_file)
     : plugin_folder_(std::move(plugin_folder)), settings_file_(std::move(settings_file)) {}

@@ -24,7 +24,7 @@ void WriteKey(const std::string& file, const std::string& section, const std::st
 }  // namespace
 
 std::string SettingsFilePath() {
-  return ChangeFileExtension(ModuleFileName(), ".ini");
+  return ChangeFileExtension(platform::OwnModuleFileName(), ".ini");
 }
 
 std::string ReadIniFlag(const std::string& file, const std::string& section,

@@ -23,6 +23,7 @@ if(WIN32)
 else()
   add_library(test_iconv_dll SHARED ${CMAKE_CURRENT_LIST_DIR}/iconv_dll/iconv_glibc.cpp)
 endif()
+target_include_directories(test_iconv_dll PRIVATE ${PROJECT_SOURCE_DIR}/src)
 set_target_properties(test_iconv_dll PROPERTIES
   OUTPUT_NAME iconv PREFIX "" SUFFIX ".dll"
   LIBRARY_OUTPUT_DIRECTORY ${PL_TEST_ICONV_FOLDER}

@@ -5,6 +5,8 @@
 #include <string>
 #include <vector>
 
+#include "common/memory_stream.h"
+
 namespace pictolumen {
 namespace {
 
@@ -13,17 +15,6 @@ std::vector<std::string> QuotedTokens(std::string_view text, std::string_view de
   std::vector<std::string> tokens;
   while (!text.empty()) tokens.push_back(TakeQuotedToken(text, delimiter, '"'));
   return tokens;
-}
-
-TEST(TrimSpaces, RemovesOnlyTheSpaceCharacter) {
-  EXPECT_EQ(TrimSpaces("  a b  "), "a b");
-  EXPECT_EQ(TrimSpaces("\t a \r\n"), "\t a \r\n");
-  EXPECT_EQ(TrimSpaces(" \x1B$B "), "\x1B$B");
-  EXPECT_EQ(TrimLeadingSpaces("  a  "), "a  ");
-  EXPECT_EQ(TrimTrailingSpaces("  a  "), "  a");
-  EXPECT_EQ(TrimSpaces("    "), "");
-  EXPECT_EQ(TrimLeadingSpaces(""), "");
-  EXPECT_EQ(TrimTrailingSpaces(" "), "");
 }
 
 TEST(TextBeforeAndAfter, SplitAtTheFirstDelimiterOrKeepTheWholeText) {
@@ -50,6 +41,9 @@ TEST(TakeToken, CutsAtTheFirstDelimiterAndTrimsSpaces) {
   text = " x ; y ";
   EXPECT_EQ(TakeToken(text, ";"), "x");
   EXPECT_EQ(text, "y");
+  text = "\t x \x1B;  y\r\n ";  // only the space character is trimmed
+  EXPECT_EQ(TakeToken(text, ";"), "\t x \x1B");
+  EXPECT_EQ(text, "y\r\n");
 
   text = "a,,b";
   EXPECT_EQ(TakeTokenRaw(text, ","), "a");
@@ -154,14 +148,6 @@ TEST(BinaryDigits, WriteAndReadMostSignificantFirst) {
   EXPECT_EQ(BinTextToInt("1" + std::string(99999, '0')), 0u);
 }
 
-TEST(ReplaceAllText, ReplacesLeftToRightWithoutRescanning) {
-  EXPECT_EQ(ReplaceAllText("aaa", "aa", "b"), "ba");
-  EXPECT_EQ(ReplaceAllText("a-b-c", "-", "--"), "a--b--c");
-  EXPECT_EQ(ReplaceAllText("abc", "", "x"), "abc");
-  EXPECT_EQ(ReplaceAllText("", "a", "x"), "");
-  EXPECT_EQ(ReplaceAllText("abab", "ab", ""), "");
-}
-
 TEST(LastPosFrom, FindsTheLastOccurrenceEndingByThePosition) {
   EXPECT_EQ(LastPosFrom(" ", "a b c", 4), 4u);
   EXPECT_EQ(LastPosFrom(" ", "a b c", 3), 2u);
@@ -179,16 +165,16 @@ TEST(LastPosFrom, FindsTheLastOccurrenceEndingByThePosition) {
   EXPECT_EQ(LastPos("ab", ""), 0u);
 }
 
-TEST(StreamText, ReadsUpToCountAndWritesAllBytes) {
+TEST(TMemoryStream, ReadsUpToCountAndWritesAllBytes) {
   TMemoryStream stream;
-  WriteStreamText(stream, std::string("ab\0cd", 5));
+  stream.Write(std::string("ab\0cd", 5));
   EXPECT_EQ(stream.Size(), 5u);
   stream.Seek(1);
-  EXPECT_EQ(ReadStreamText(stream, 3), std::string("b\0c", 3));
-  EXPECT_EQ(ReadStreamText(stream, 10), "d");
-  EXPECT_EQ(ReadStreamText(stream, 10), "");
+  EXPECT_EQ(stream.Read(3), std::string("b\0c", 3));
+  EXPECT_EQ(stream.Read(10), "d");
+  EXPECT_EQ(stream.Read(10), "");
   stream.Seek(4);
-  WriteStreamText(stream, "XY");
+  stream.Write("XY");
   EXPECT_EQ(stream.Bytes(), std::string("ab\0cXY", 6));
 }
 

@@ -50,64 +50,6 @@ TEST(StringList, TextPutsCrLfAfterEveryLine) {
   EXPECT_EQ(StringList().Text(), "");
 }
 
-TEST(StringList, WithCrLfLineBreaksIsTheTextOfTheSplitLines) {
-  std::vector<std::string> texts;
-  for (const std::string_view text :
-       {"a\r\nb\nc\rd", "a\n\nb\r\n", "\r\n", "a\r\r\n", "", "x", "\n\r", "tail\r"}) {
-    texts.emplace_back(text);
-    // The same between and after long runs, where the breaks are looked for eight bytes at a
-    // time.
-    const std::string run(13, 'w');
-    texts.push_back(run + std::string(text) + run + "\r\n" + run + std::string(text));
-  }
-  for (const std::string& text : texts) {
-    SCOPED_TRACE(text);
-    StringList list;
-    list.SetText(text);
-    EXPECT_EQ(WithCrLfLineBreaks(text), list.Text());
-    EXPECT_EQ(TakeWithCrLfLineBreaks(std::string(text)), list.Text());
-  }
-  // A zero byte is data here.
-  EXPECT_EQ(WithCrLfLineBreaks(std::string_view("a\0b\nc", 5)), std::string("a\0b\r\nc\r\n", 8));
-}
-
-TEST(StringList, AJoinedListIsTheListOfItsLines) {
-  using Strings = std::vector<std::string>;
-  StringList joined;
-  joined.AssignJoined(std::string("a\r\n\r\nb\0c\r\n", 10));
-  ASSERT_NE(joined.Joined(), nullptr);
-  EXPECT_EQ(joined.Text(), std::string("a\r\n\r\nb\0c\r\n", 10));
-  EXPECT_FALSE(joined.empty());
-  // Asking for its lines splits it, the zero byte kept, and it stays split.
-  EXPECT_EQ(joined.size(), 3u);
-  EXPECT_EQ(joined.Joined(), nullptr);
-  EXPECT_EQ(joined.lines(), (Strings{"a", "", std::string("b\0c", 3)}));
-  joined.push_back("d");
-  EXPECT_EQ(joined.Text(), std::string("a\r\n\r\nb\0c\r\nd\r\n", 13));
-
-  // A copy keeps the joined text; clearing gives no lines, whatever the form.
-  StringList whole;
-  whole.AssignJoined("x\r\ny\r\n");
-  const StringList copy = whole;
-  ASSERT_NE(copy.Joined(), nullptr);
-  EXPECT_EQ(copy[1], "y");
-  whole.clear();
-  EXPECT_TRUE(whole.empty());
-  EXPECT_EQ(whole.Text(), "");
-  // Taking the text gives it whole, in either form, and empties the list.
-  StringList taken;
-  taken.AssignJoined("p\r\nq\r\n");
-  EXPECT_EQ(taken.TakeText(), "p\r\nq\r\n");
-  EXPECT_TRUE(taken.empty());
-  taken.push_back("r");
-  EXPECT_EQ(taken.TakeText(), "r\r\n");
-  EXPECT_TRUE(taken.empty());
-  StringList nothing;
-  nothing.AssignJoined("");
-  EXPECT_TRUE(nothing.empty());
-  EXPECT_EQ(nothing.size(), 0u);
-}
-
 TEST(FindLineBreak, FindsTheFirstCrOrLfFromAPosition) {
   EXPECT_EQ(FindLineBreak("ab\ncd\r", 0), 2u);
   EXPECT_EQ(FindLineBreak("ab\ncd\r", 3), 5u);
@@ -151,6 +93,18 @@ TEST(Trim, RemovesBlanksAndControlsButKeepsEscape) {
   EXPECT_EQ(Trim("\x1b$B$\"\x1b(B \r\n"), "\x1b$B$\"\x1b(B");
   EXPECT_EQ(Trim(" \x1b"), "\x1b");
   EXPECT_EQ(Trim("   "), "");
+}
+
+TEST(ReplaceAll, ReplacesEveryOccurrenceOnceLeftToRight) {
+  EXPECT_EQ(ReplaceAll("{Body}<p>{Body}", "{Body}", "X"), "X<p>X");
+  EXPECT_EQ(ReplaceAll("aaa", "aa", "b"), "ba");
+  EXPECT_EQ(ReplaceAll("ab", "a", "aa"), "aab");  // inserted text is not searched again
+  EXPECT_EQ(ReplaceAll("text", "", "X"), "text");
+  EXPECT_EQ(ReplaceAll("", "a", "x"), "");
+  EXPECT_EQ(ReplaceAll("abab", "ab", ""), "");
+  EXPECT_EQ(ReplaceAll("{body}", "{Body}", "X"), "{body}");
+  // Byte-wise: the backslash that is the second byte of ソ (83 5C) is replaced too.
+  EXPECT_EQ(ReplaceAll("C:\\\x83\x5C\\", "\\", "/"), "C:/\x83//");
 }
 
 TEST(CompareIgnoringCase, IgnoresAsciiCaseOnly) {

@@ -60,8 +60,8 @@ class SkinPageTest : public ::testing::Test {
 };
 
 TEST_F(SkinPageTest, LivesBesideThePlugIn) {
-  EXPECT_EQ(GetSkinFolder(),
-            FolderOfPath(ModuleFileName()) + "Pictolumen_SKIN" + platform::kPathSeparator);
+  EXPECT_EQ(GetSkinFolder(), FolderOfPath(platform::OwnModuleFileName()) + "Pictolumen_SKIN" +
+                                 platform::kPathSeparator);
 }
 
 TEST_F(SkinPageTest, UsesTheSelectedSkinOrSimple) {

@@ -11,16 +11,6 @@
 namespace pictolumen {
 namespace {
 
-TEST(ReplaceAll, ReplacesEveryOccurrenceOnceLeftToRight) {
-  EXPECT_EQ(ReplaceAll("{Body}<p>{Body}", "{Body}", "X"), "X<p>X");
-  EXPECT_EQ(ReplaceAll("aaa", "aa", "b"), "ba");
-  EXPECT_EQ(ReplaceAll("ab", "a", "aa"), "aab");  // inserted text is not searched again
-  EXPECT_EQ(ReplaceAll("text", "", "X"), "text");
-  EXPECT_EQ(ReplaceAll("{body}", "{Body}", "X"), "{body}");
-  // Byte-wise: the backslash that is the second byte of ソ (83 5C) is replaced too.
-  EXPECT_EQ(ReplaceAll("C:\\\x83\x5C\\", "\\", "/"), "C:/\x83//");
-}
-
 TEST(FolderOfPath, KeepsTheLastSeparator) {
   EXPECT_EQ(FolderOfPath("C:\\Host\\PlugIns\\Pictolumen.dll"), "C:\\Host\\PlugIns\\");
   EXPECT_EQ(FolderOfPath("C:\\Host\\PlugIns\\"), "C:\\Host\\");
@@ -79,16 +69,17 @@ TEST(ListFiles, SortsWithoutCaseSkipsFoldersAndCallsBackForEveryEntry) {
   EXPECT_TRUE(none.empty());
 }
 
-TEST(ReadFileText, ReturnsEveryByteOrRaises) {
+TEST(ReadWholeFile, ReturnsEveryByteOrRaises) {
   testing::TempFolder folder;
   platform::WriteWholeFile(folder / "empty", "");
   platform::WriteWholeFile(folder / "zeros", std::string("a\0b\0", 4));
-  EXPECT_EQ(ReadFileText(folder / "empty"), "");
-  EXPECT_EQ(ReadFileText(folder / "zeros"), std::string("a\0b\0", 4));
+  EXPECT_EQ(platform::ReadWholeFile(folder / "empty", kTextFileSizeLimit), "");
+  EXPECT_EQ(platform::ReadWholeFile(folder / "zeros", kTextFileSizeLimit),
+            std::string("a\0b\0", 4));
   std::filesystem::resize_file(folder / "zeros", std::uintmax_t{8} << 20);
   for (const char* refused : {"missing", "zeros"}) {
     try {
-      ReadFileText(folder / refused);
+      platform::ReadWholeFile(folder / refused, kTextFileSizeLimit);
       FAIL() << "no error for " << refused;
     } catch (const IoError& e) {
       EXPECT_EQ(e.code(), kFileNotFoundCode);
@@ -97,7 +88,7 @@ TEST(ReadFileText, ReturnsEveryByteOrRaises) {
 }
 
 TEST(ModuleFileName, NamesAnExistingFile) {
-  const std::string path = ModuleFileName();
+  const std::string path = platform::OwnModuleFileName();
   ASSERT_FALSE(path.empty());
   EXPECT_TRUE(platform::FileExists(path));
   EXPECT_TRUE(platform::FolderExists(FolderOfPath(path)));

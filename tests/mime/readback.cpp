@@ -26,8 +26,7 @@ std::string Hex(std::string_view bytes) {
 std::string DescribeAsParsed(std::string_view source) {
   TMimeMess mess;
   mess.Header->CharsetCode = csUTF_8;
-  mess.Lines.SetText(source);
-  mess.ParseMessage();
+  mess.ParseMessageText(source);
   std::string text = "subject " + Hex(mess.Header->Subject) + "\n";
   std::vector<std::pair<TMimePart*, int>> pending{{mess.MessagePart.get(), 0}};
   while (!pending.empty()) {
@@ -47,11 +46,11 @@ std::string DescribeAsParsed(std::string_view source) {
   return text;
 }
 
-void SaveForReadBack(const std::string& name, const TMimeMess& mess, const std::string& original) {
+void SaveForReadBack(const std::string& name, const std::string& source,
+                     const std::string& original) {
   const char* folder = std::getenv("PICTOLUMEN_MIME_READBACK_DIR");
   if (folder == nullptr || *folder == '\0') return;
   const std::string base = std::string(folder) + platform::kPathSeparator + name;
-  const std::string source = mess.Lines.Text();
   std::string tree = DescribeAsParsed(source);
   if (!original.empty()) tree += "original " + original + "\n";
   platform::WriteWholeFile(base + ".eml", source);

@@ -16,9 +16,9 @@ namespace pictolumen::testing {
 // being the part's transfer-decoded content ("-" for multiparts and enclosed messages).
 std::string DescribeAsParsed(std::string_view source);
 
-// Saves the text of `mess.Lines` for the read-back check. `original`, when given, names a
+// Saves the message text `source` for the read-back check. `original`, when given, names a
 // sample mail that Python must read into the same tree as the saved one.
-void SaveForReadBack(const std::string& name, const TMimeMess& mess,
+void SaveForReadBack(const std::string& name, const std::string& source,
                      const std::string& original = "");
 
 }  // namespace pictolumen::testing

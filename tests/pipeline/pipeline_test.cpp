@@ -42,6 +42,12 @@ struct Recorder {
   }
 };
 
+std::unique_ptr<TMimeMess> Reparse(const std::string& source) {
+  auto message = std::make_unique<TMimeMess>();
+  message->ParseMessageText(source);
+  return message;
+}
+
 class PipelineTest : public ::testing::Test {
  protected:
   void SetUp() override {
@@ -59,12 +65,6 @@ class PipelineTest : public ::testing::Test {
   }
   void Setting(const char* key, const std::string& value) {
     ASSERT_TRUE(platform::ProfileWrite(kSettingsSection, key, value, SettingsFilePath()));
-  }
-  static std::unique_ptr<TMimeMess> Reparse(const std::string& source) {
-    auto message = std::make_unique<TMimeMess>();
-    message->Lines.SetText(source);
-    message->ParseMessage();
-    return message;
   }
 
   testing::TemporaryAreaOfOurOwn temp;
@@ -109,18 +109,28 @@ TEST(SenderCarrier, IsTheCarrierOfTheDomainOfTheFromAddressIgnoringCase) {
   }
 }
 
-TEST(TMimeMessEmoji, TextPartsHoldTheirLinesEachEndedByCrLf) {
+TEST(TMimeMessEmoji, TextPartsWriteTheirLinesEachEndedByCrLf) {
   TMimeMessEmoji message;
   TMimePart* alternative = message.AddMultipart("alternative", nullptr);
-  TMimePart* plain = message.AddPlainTextPart("a\nb\r\rc", alternative);
-  TMimePart* html = message.AddHtmlTextPart(std::string("<p>\0hidden", 10), alternative);
-  TMimePart* empty = message.AddPlainTextPart("", alternative);
-  EXPECT_EQ(plain->DecodedData.Bytes(), "a\r\nb\r\n\r\nc\r\n");
-  EXPECT_EQ(html->DecodedData.Bytes(), "<p>\r\n");  // a zero byte ends the text
-  EXPECT_EQ(empty->DecodedData.Bytes(), "");
+  TMimePart* plain = message.AddPlainTextPartText("a\nb\r\rc", alternative);
+  TMimePart* html = message.AddHtmlTextPartText(std::string("<p>\0kept", 8), alternative);
+  TMimePart* empty = message.AddPlainTextPartText("", alternative);
+  const std::string source = message.TakeMessageText();
+  const auto read = Reparse(source);
+  const auto decoded = [&](int k) {
+    TMimePart& part = *read->MessagePart->SubPartAt(k);
+    part.TargetCharset = part.CharsetCode;
+    part.DecodeBody();
+    return part.DecodedData.Bytes();
+  };
+  ASSERT_EQ(read->MessagePart->SubPartCount(), 3);
+  EXPECT_EQ(decoded(0), "a\r\nb\r\n\r\nc\r\n");
+  EXPECT_EQ(decoded(1), std::string("<p>\0kept\r\n", 10));  // a zero byte is data
+  EXPECT_EQ(decoded(2), "");
   ASSERT_EQ(alternative->SubPartCount(), 3);
   EXPECT_EQ(alternative->SubParts[0].get(), plain);
   EXPECT_EQ(alternative->SubParts[1].get(), html);
+  EXPECT_EQ(alternative->SubParts[2].get(), empty);
   EXPECT_EQ(plain->SubType, "plain");
   EXPECT_EQ(plain->Description, "Message text");
   EXPECT_EQ(html->Description, "HTML text");
@@ -175,7 +185,7 @@ TEST_F(PipelineTest, MailWithPartsKeepsThemAndGainsTheFrameLast) {
   // The parts are kept below a boundary of the plug-in's own, which no line of the mail holds.
   EXPECT_EQ(root.Boundary.find("_Pictolumen_boundary"), 17u);
   ASSERT_EQ(root.SubPartCount(), 3);
-  EXPECT_EQ(root.SubParts[0]->Body.Text(), "hello\r\n");
+  EXPECT_EQ(root.SubParts[0]->Body, "hello\r\n");
   EXPECT_EQ(root.SubParts[1]->SubType, "JPEG");
   EXPECT_EQ(root.SubParts[2]->SubType, "MIXED");
 }

@@ -24,6 +24,7 @@
 #include <unistd.h>
 #endif
 
+#include "common/text.h"
 #include "jtext/path_helpers.h"
 #include "platform/platform.h"
 #include "plugin/host_api.h"
@@ -168,7 +169,7 @@ SweepResult SweepAllocationFailures(const std::function<void()>& prepare,
 class ExportFailures : public ::testing::Test {
  protected:
   void SetUp() override {
-    plugin_folder_ = FolderOfPath(ModuleFileName());
+    plugin_folder_ = FolderOfPath(platform::OwnModuleFileName());
     skin_file_ = plugin_folder_ + "Pictolumen_SKIN" + kSep + "Simple.html";
     settings_file_ = SettingsFilePath();
     simple_skin_ = platform::ReadWholeFile(skin_file_);

@@ -1,6 +1,6 @@
 #include "robust/fake_host.h"
 
-#include "host/host_exports.h"
+#include "plugin/host_interface.h"
 #include "robust/failing_allocator.h"
 
 namespace pictolumen::testing {
@@ -26,12 +26,12 @@ using pictolumen::testing::Host;
 
 extern "C" {
 
-HOST_EXPORT const char* PL_STDCALL BKA_GetVersion() {
+PL_DLLEXPORT const char* PL_STDCALL BKA_GetVersion() {
   return Host().version ? Host().version->c_str() : nullptr;
 }
 
-HOST_EXPORT std::intptr_t PL_STDCALL BKA_RegisterCommand(const char* name, std::intptr_t,
-                                                         MenuCommandFn callback) {
+PL_DLLEXPORT std::intptr_t PL_STDCALL BKA_RegisterCommand(const char* name, std::intptr_t,
+                                                          MenuCommandFn callback) {
   const AllocationFailurePause pause;
   ++Host().register_calls;
   Host().registered_name = name ? name : "";
@@ -39,7 +39,7 @@ HOST_EXPORT std::intptr_t PL_STDCALL BKA_RegisterCommand(const char* name, std::
   return 40001;
 }
 
-HOST_EXPORT char* PL_STDCALL BKA_GetSource(const char*) {
+PL_DLLEXPORT char* PL_STDCALL BKA_GetSource(const char*) {
   const AllocationFailurePause pause;
   ++Host().get_source_calls;
   if (!Host().source) return nullptr;
@@ -47,7 +47,7 @@ HOST_EXPORT char* PL_STDCALL BKA_GetSource(const char*) {
   return Host().handed_out.data();
 }
 
-HOST_EXPORT std::intptr_t PL_STDCALL BKA_SetSource(const char* mail_id, const char* source) {
+PL_DLLEXPORT std::intptr_t PL_STDCALL BKA_SetSource(const char* mail_id, const char* source) {
   const AllocationFailurePause pause;
   ++Host().set_source_calls;
   Host().set_mail_id = mail_id ? mail_id : "";
@@ -55,9 +55,9 @@ HOST_EXPORT std::intptr_t PL_STDCALL BKA_SetSource(const char* mail_id, const ch
   return 1;
 }
 
-#define PL_FAKE_HOST_FUNCTION(name)                   \
-  HOST_EXPORT std::intptr_t PL_STDCALL BKA_##name() { \
-    return 0;                                         \
+#define PL_FAKE_HOST_FUNCTION(name)                    \
+  PL_DLLEXPORT std::intptr_t PL_STDCALL BKA_##name() { \
+    return 0;                                          \
   }
 PL_FAKE_HOST_FUNCTION(Command)
 PL_FAKE_HOST_FUNCTION(GetWindowHandles)

@@ -23,6 +23,7 @@
 
 #include "common/errors.h"
 #include "platform/embedded_resources.h"
+#include "platform/file_primitives.h"
 #include "platform/ini_text.h"
 #include "platform/platform.h"
 #include "platform/posix/standin_menu.h"
@@ -278,91 +279,60 @@ void WriteWholeFile(const std::string& path, std::string_view data) {
   }
 }
 
-namespace {
+namespace detail {
 
-// Twenty-four hexadecimal digits from the system's random source, so that no one can foresee
-// a temporary name; where it fails, from the clock, the process and a counter (the file is still
-// made exclusively, never through a link).
-std::string UnforeseeableName() {
-  std::uint8_t bytes[12];
-  if (getrandom(bytes, sizeof bytes, GRND_NONBLOCK) != static_cast<ssize_t>(sizeof bytes)) {
-    static std::atomic<std::uint32_t> counter{0};
-    timespec ts{};
-    clock_gettime(CLOCK_REALTIME, &ts);
-    const std::uint32_t words[3] = {static_cast<std::uint32_t>(ts.tv_nsec),
-                                    static_cast<std::uint32_t>(getpid()), counter.fetch_add(1)};
-    std::memcpy(bytes, words, sizeof bytes);
-  }
-  static constexpr char kDigits[] = "0123456789abcdef";
-  std::string name;
-  for (const std::uint8_t byte : bytes) {
-    name.push_back(kDigits[byte >> 4]);
-    name.push_back(kDigits[byte & 15]);
-  }
-  return name;
+void FillUnforeseeable(std::uint8_t (&bytes)[12]) {
+  if (getrandom(bytes, sizeof bytes, GRND_NONBLOCK) == static_cast<ssize_t>(sizeof bytes)) return;
+  static std::atomic<std::uint32_t> counter{0};
+  timespec ts{};
+  clock_gettime(CLOCK_REALTIME, &ts);
+  const std::uint32_t words[3] = {static_cast<std::uint32_t>(ts.tv_nsec),
+                                  static_cast<std::uint32_t>(getpid()), counter.fetch_add(1)};
+  std::memcpy(bytes, words, sizeof bytes);
 }
 
-// Writes `data` to a new temporary file beside `path` and returns its name. The file is made by
-// this call alone (O_EXCL) and never through a link (O_NOFOLLOW), under a name no one can
-// foresee, so that no one can have it written over another file. Nothing is left behind when
-// writing fails.
-std::string WriteTemporaryBeside(const std::string& path, std::string_view data) {
-  constexpr int kAttempts = 16;
-  for (int attempt = 0; attempt < kAttempts; ++attempt) {
-    std::string temp = path + "." + UnforeseeableName() + ".tmp";
-    const ScopedDescriptor file(
-        ::open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666));
-    if (file.get() < 0) {
-      if (errno == EEXIST) continue;
-      throw IoError(errno == ENOENT ? kFileNotFoundCode : errno, ErrorText("Cannot create", temp));
+bool CreateNewFile(const std::string& path, std::string_view data) {
+  const ScopedDescriptor file(
+      ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666));
+  if (file.get() < 0) {
+    if (errno == EEXIST) return false;
+    throw IoError(errno == ENOENT ? kFileNotFoundCode : errno, ErrorText("Cannot create", path));
+  }
+  try {
+    for (std::size_t done = 0; done < data.size();) {
+      const ssize_t n = ::write(file.get(), data.data() + done, data.size() - done);
+      if (n < 0 && errno == EINTR) continue;
+      if (n <= 0) throw IoError(errno, ErrorText("Cannot write", path));
+      done += static_cast<std::size_t>(n);
     }
-    try {
-      for (std::size_t done = 0; done < data.size();) {
-        const ssize_t n = ::write(file.get(), data.data() + done, data.size() - done);
-        if (n < 0 && errno == EINTR) continue;
-        if (n <= 0) throw IoError(errno, ErrorText("Cannot write", temp));
-        done += static_cast<std::size_t>(n);
-      }
-    } catch (...) {
-      ::unlink(temp.c_str());
-      throw;
-    }
-    return temp;
-  }
-  throw IoError(EEXIST, "Cannot create a temporary file beside " + path);
-}
-
-}  // namespace
-
-void WriteFileAtomically(const std::string& path, std::string_view data) {
-  const std::string temp = WriteTemporaryBeside(path, data);
-  if (std::rename(temp.c_str(), path.c_str()) != 0) {
-    const int error = errno;
-    std::remove(temp.c_str());
-    throw IoError(error, "Cannot replace " + path);
-  }
-}
-
-bool WriteNewFileAtomically(const std::string& path, std::string_view data) {
-  const std::string temp = WriteTemporaryBeside(path, data);
-  // A hard link is made only where no name stands yet, in one step.
-  if (link(temp.c_str(), path.c_str()) == 0) {
-    std::remove(temp.c_str());
-    return true;
-  }
-  const int error = errno;
-  if (error == EEXIST || FileExists(path)) {
-    std::remove(temp.c_str());
-    return false;
-  }
-  // A file system without hard links: the rename may then replace a file put there meanwhile.
-  if (std::rename(temp.c_str(), path.c_str()) != 0) {
-    const int rename_error = errno;
-    std::remove(temp.c_str());
-    throw IoError(rename_error, "Cannot create " + path);
+  } catch (...) {
+    ::unlink(path.c_str());
+    throw;
   }
   return true;
 }
+
+void MoveReplacing(const std::string& from, const std::string& to) {
+  if (std::rename(from.c_str(), to.c_str()) != 0) throw IoError(errno, "Cannot replace " + to);
+}
+
+bool MoveWhereAbsent(const std::string& from, const std::string& to) {
+  // A hard link is made only where no name stands yet, in one step.
+  if (link(from.c_str(), to.c_str()) == 0) {
+    std::remove(from.c_str());
+    return true;
+  }
+  if (errno == EEXIST || FileExists(to)) return false;
+  // A file system without hard links: the rename may then replace a file put there meanwhile.
+  if (std::rename(from.c_str(), to.c_str()) != 0) throw IoError(errno, "Cannot create " + to);
+  return true;
+}
+
+int NameTakenCode() {
+  return EEXIST;
+}
+
+}  // namespace detail
 
 // ---- Resources ----------------------------------------------------------------------------
 

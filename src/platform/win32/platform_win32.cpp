@@ -12,6 +12,7 @@
 #include <utility>
 
 #include "common/errors.h"
+#include "platform/file_primitives.h"
 #include "platform/platform.h"
 #include "platform/win32/this_module.h"
 
@@ -113,27 +114,6 @@ HMODULE LoadLibraryFromSafeFolders(const std::string& name) {
     }
   }
   return nullptr;
-}
-
-// Twenty-four hexadecimal digits from the system's random source, so that no one can foresee a
-// temporary name; where it fails, from the clock, the process and a counter (the file is still
-// made only where no file stands).
-std::string UnforeseeableName() {
-  BYTE bytes[12];
-  if (!RtlGenRandom(bytes, sizeof bytes)) {
-    static std::atomic<DWORD> counter{0};
-    LARGE_INTEGER now;
-    QueryPerformanceCounter(&now);
-    const DWORD words[3] = {now.LowPart, GetCurrentProcessId(), counter.fetch_add(1)};
-    std::memcpy(bytes, words, sizeof bytes);
-  }
-  static constexpr char kDigits[] = "0123456789abcdef";
-  std::string name;
-  for (const BYTE byte : bytes) {
-    name.push_back(kDigits[byte >> 4]);
-    name.push_back(kDigits[byte & 15]);
-  }
-  return name;
 }
 
 }  // namespace
@@ -269,64 +249,63 @@ void WriteWholeFile(const std::string& path, std::string_view data) {
   }
 }
 
-namespace {
+namespace detail {
 
-// Writes `data` to a new temporary file beside `path` and returns its name. The file is made by
-// this call alone (CREATE_NEW, which also refuses a link standing at the name) under a name no one
-// can foresee. Nothing is left behind when writing fails.
-std::string WriteTemporaryBeside(const std::string& path, std::string_view data) {
-  constexpr int kAttempts = 16;
-  for (int attempt = 0; attempt < kAttempts; ++attempt) {
-    std::string temp = path + "." + UnforeseeableName() + ".tmp";
-    ScopedHandle file(CreateFileA(temp.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
-                                  FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (!file.valid()) {
-      const DWORD error = GetLastError();
-      if (error == ERROR_FILE_EXISTS || error == ERROR_ALREADY_EXISTS) continue;
-      throw IoError(ErrorCode(error), "Cannot create " + temp);
-    }
-    try {
-      for (std::size_t done = 0; done < data.size();) {
-        DWORD n = 0;
-        if (!WriteFile(file.get(), data.data() + done, static_cast<DWORD>(data.size() - done), &n,
-                       nullptr)) {
-          throw IoError(ErrorCode(GetLastError()), "Cannot write " + temp);
-        }
-        done += n;
-      }
-    } catch (...) {
-      CloseHandle(file.release());
-      DeleteFileA(temp.c_str());
-      throw;
-    }
-    return temp;
-  }
-  throw IoError(ERROR_FILE_EXISTS, "Cannot create a temporary file beside " + path);
+void FillUnforeseeable(std::uint8_t (&bytes)[12]) {
+  if (RtlGenRandom(bytes, sizeof bytes)) return;
+  static std::atomic<DWORD> counter{0};
+  LARGE_INTEGER now;
+  QueryPerformanceCounter(&now);
+  const DWORD words[3] = {now.LowPart, GetCurrentProcessId(), counter.fetch_add(1)};
+  std::memcpy(bytes, words, sizeof bytes);
 }
 
-}  // namespace
-
-void WriteFileAtomically(const std::string& path, std::string_view data) {
-  const std::string temp = WriteTemporaryBeside(path, data);
-  if (!MoveFileExA(temp.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING)) {
+bool CreateNewFile(const std::string& path, std::string_view data) {
+  // CREATE_NEW also refuses a link standing at the name.
+  ScopedHandle file(CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                                FILE_ATTRIBUTE_NORMAL, nullptr));
+  if (!file.valid()) {
     const DWORD error = GetLastError();
-    DeleteFileA(temp.c_str());
-    throw IoError(ErrorCode(error), "Cannot replace " + path);
+    if (error == ERROR_FILE_EXISTS || error == ERROR_ALREADY_EXISTS) return false;
+    throw IoError(ErrorCode(error), "Cannot create " + path);
+  }
+  try {
+    for (std::size_t done = 0; done < data.size();) {
+      DWORD n = 0;
+      if (!WriteFile(file.get(), data.data() + done, static_cast<DWORD>(data.size() - done), &n,
+                     nullptr)) {
+        throw IoError(ErrorCode(GetLastError()), "Cannot write " + path);
+      }
+      done += n;
+    }
+  } catch (...) {
+    CloseHandle(file.release());
+    DeleteFileA(path.c_str());
+    throw;
+  }
+  return true;
+}
+
+void MoveReplacing(const std::string& from, const std::string& to) {
+  if (!MoveFileExA(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING)) {
+    throw IoError(ErrorCode(GetLastError()), "Cannot replace " + to);
   }
 }
 
-bool WriteNewFileAtomically(const std::string& path, std::string_view data) {
-  const std::string temp = WriteTemporaryBeside(path, data);
+bool MoveWhereAbsent(const std::string& from, const std::string& to) {
   // Without MOVEFILE_REPLACE_EXISTING the move fails where a name stands already, and never
   // touches a file that another process is reading.
-  if (MoveFileExA(temp.c_str(), path.c_str(), 0)) return true;
+  if (MoveFileExA(from.c_str(), to.c_str(), 0)) return true;
   const DWORD error = GetLastError();
-  DeleteFileA(temp.c_str());
-  if (error == ERROR_ALREADY_EXISTS || error == ERROR_FILE_EXISTS || FileExists(path)) {
-    return false;
-  }
-  throw IoError(ErrorCode(error), "Cannot create " + path);
+  if (error == ERROR_ALREADY_EXISTS || error == ERROR_FILE_EXISTS || FileExists(to)) return false;
+  throw IoError(ErrorCode(error), "Cannot create " + to);
 }
+
+int NameTakenCode() {
+  return ERROR_FILE_EXISTS;
+}
+
+}  // namespace detail
 
 // ---- Resources ----------------------------------------------------------------------------
 

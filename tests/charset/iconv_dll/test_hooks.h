@@ -2,20 +2,16 @@
 // the tests can see which conversions went through it. All use the C calling convention.
 #pragma once
 
-#ifdef _WIN32
-#define ICONV_DLL_CALL __cdecl
-#else
-#define ICONV_DLL_CALL
-#endif
+#include "common/calling_convention.h"
 
 extern "C" {
 // Every open call since the last clear, one line each: "target<source" followed by " ok" or
 // " refused" and a line feed.
-using OpenLogHook = const char*(ICONV_DLL_CALL*)();
+using OpenLogHook = const char*(PL_CDECL*)();
 // Forgets the open log and the call counts.
-using ClearLogHook = void(ICONV_DLL_CALL*)();
+using ClearLogHook = void(PL_CDECL*)();
 // Convert calls with input, and calls without input (flush calls), since the last clear.
-using CallCountHook = long(ICONV_DLL_CALL*)();
+using CallCountHook = long(PL_CDECL*)();
 }
 
 // A source name the library opens for any target: the converter takes no input and writes
