@@ -77,9 +77,13 @@ MainText UnicodeText(std::string bytes, const TMimePart& part, CharsetId charset
   std::u32string unicode = reading.pictographs
                                ? CarrierTextToUnicode(bytes, charset, reading.carrier)
                                : DecodeToUnicode(bytes, charset);
-  // Its text in code points is held beside the page it becomes: half the limit for each.
+  // Its text in code points is held beside the page it becomes: an HTML text may take half the
+  // limit, and the page what the code points leave of it.
   if (IsHtml(part)) unicode = HtmlToText(unicode, reading.size_limit / 2 / sizeof(char32_t));
-  text.html_body = UnicodeEmojiToHtml(unicode, reading);
+  EmojiReading page_reading = reading;
+  const std::size_t held = unicode.size() * sizeof(char32_t);
+  page_reading.size_limit = held < reading.size_limit ? reading.size_limit - held : 0;
+  text.html_body = UnicodeEmojiToHtml(unicode, page_reading);
   if (IsHtml(part) || IsWideCharset(charset)) {
     text.plain = Utf8FromUnicode(unicode);
     text.plain_charset = csUTF_8;

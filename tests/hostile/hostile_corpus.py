@@ -319,6 +319,15 @@ def emoji_dense(e, size):
                 outcome="unchanged", large=size > 1000000)
 
 
+def softbank_escapes_dense(size):
+    """SoftBank's escape form, seventy codes an escape and nothing else: read as code points the
+    text is four times the mail, beside a page of forty. The mail is left as it is."""
+    run = b"\x1b$G" + b"!" * 70 + b"\x0f" + CRLF
+    head = [b"From: Hostile Sender <hostile@softbank.ne.jp>"] + jis_headers(b"dense")[1:]
+    return Case(f"softbank_escapes_dense_{size // 1000000}mb", mail(head, run * (size // len(run))),
+                outcome="unchanged", large=size > 1000000)
+
+
 def html_list_numbers(size):
     """An HTML-only mail whose list items each become a line with a nine-digit number: its text
     would be three times the mail and more. The mail is left as it is."""
@@ -401,11 +410,13 @@ def build(data_path, small=False):
     cases.append(skin_placeholders_in_text(e))
     cases += delimiters_in_text(e)
     cases.append(emoji_dense(e, 1000000))
+    cases.append(softbank_escapes_dense(1000000))
     cases += many_parts(20000)
     cases.append(html_list_numbers(4000000))
     cases += hostile_files(e)
     if not small:
         cases.append(emoji_dense(e, 10000000))
+        cases.append(softbank_escapes_dense(10000000))
         cases += many_parts(1000000)
         cases.append(nested_multiparts(e, 100000))
         cases.append(long_header_line(e, 50000000))
