@@ -8,11 +8,10 @@
 #include <utility>
 #include <vector>
 
-#include "charset/unicode_text.h"
 #include "common/errors.h"
 #include "common/text.h"
-#include "emoji/carrier_emoji.h"
 #include "emoji/emoji_cache.h"
+#include "emoji/emoji_markup_writer.h"
 #include "jtext/csv_column.h"
 #include "jtext/jis_conversion.h"
 #include "jtext/path_helpers.h"
@@ -134,6 +133,10 @@ constexpr std::size_t kNumber = 0;
 constexpr std::size_t kName = 1;
 constexpr std::size_t kCode = 2;
 
+}  // namespace
+
+namespace markup_detail {
+
 // An emoji table as read from its file: its rows, the index of its codes and what each byte is
 // to the markup.
 struct EmojiTable {
@@ -152,6 +155,21 @@ struct EmojiTable {
   std::array<ByteKind, 256> kinds{};
 };
 
+BorrowedTable::BorrowedTable(std::atomic<const EmojiTable*>& slot, std::string text)
+    : held_{slot, std::unique_ptr<const EmojiTable>(slot.exchange(nullptr))} {
+  if (!held_.table || held_.table->rows.Text() != text) {
+    held_.table = std::make_unique<const EmojiTable>(std::move(text));
+  }
+}
+
+BorrowedTable::Held::~Held() {
+  delete slot.exchange(table.release());
+}
+
+}  // namespace markup_detail
+
+namespace {
+
 // The tables split last in this process, one slot for each table (au's two, docomo's and
 // SoftBank's): set up before any code runs (no guard on first use), emptied when the library is
 // unloaded.
@@ -159,34 +177,9 @@ struct SplitTables {
   ~SplitTables() {
     for (auto& slot : slots) delete slot.load();
   }
-  std::array<std::atomic<const EmojiTable*>, 4> slots{};
+  std::array<std::atomic<const markup_detail::EmojiTable*>, 4> slots{};
 };
 constinit SplitTables split_tables;
-
-// The table whose file holds `text`, taken out of `slot` for one conversion: the one split
-// before where it was split from the same text, so that a table changed in the cache is used at
-// once, else one split anew. It goes back into the slot when the conversion ends, also when the
-// conversion or the split raises, so that a failed conversion leaves the tables as it found
-// them. Taking and putting back are atomic exchanges, not a lock: a call that finds the slot
-// empty, because another call holds the table, splits its own.
-class BorrowedTable {
- public:
-  BorrowedTable(std::atomic<const EmojiTable*>& slot, std::string text)
-      : held_{slot, std::unique_ptr<const EmojiTable>(slot.exchange(nullptr))} {
-    if (!held_.table || held_.table->rows.Text() != text) {
-      held_.table = std::make_unique<const EmojiTable>(std::move(text));
-    }
-  }
-  const EmojiTable& operator*() const { return *held_.table; }
-
- private:
-  struct Held {
-    std::atomic<const EmojiTable*>& slot;
-    std::unique_ptr<const EmojiTable> table;
-    ~Held() { delete slot.exchange(table.release()); }
-  };
-  Held held_;
-};
 
 }  // namespace
 
@@ -208,9 +201,9 @@ void CheckSize(const std::string& html, std::size_t size_limit) {
 
 // Appends to `html` the markup of the Shift_JIS text `sjis` with the rows of `emoji`, each
 // picture's tag beginning with `tag_start`; `tags` holds the tag of each row made so far.
-void AppendMarkup(std::string_view sjis, const EmojiTable& emoji, const std::string& folder,
-                  const std::string& tag_start, std::vector<std::string>& tags,
-                  std::size_t size_limit, std::string& html) {
+void AppendMarkup(std::string_view sjis, const markup_detail::EmojiTable& emoji,
+                  const std::string& folder, const std::string& tag_start,
+                  std::vector<std::string>& tags, std::size_t size_limit, std::string& html) {
   const CsvTable& table = emoji.rows;
   const EmojiIndex& index = emoji.index;
   const std::array<ByteKind, 256>& kinds = emoji.kinds;
@@ -277,35 +270,23 @@ std::size_t TableSlot(std::string_view table_name) {
 
 }  // namespace
 
-// One conversion's table, read from its file, and the tags made from it so far.
-class EmojiMarkupWriter {
- public:
-  EmojiMarkupWriter(const std::string& table_name, std::size_t size_limit,
-                    const std::optional<PictureFolder>& pictures)
-      : emoji_(split_tables.slots[TableSlot(table_name)],
-               platform::ReadWholeFile(ExtractTable(table_name), kTextFileSizeLimit)),
-        folder_(pictures ? pictures->path : GetCacheFolder()),
-        tag_start_("<img src=\"" + EscapeHtml(pictures ? pictures->address : CacheFolderAddress())),
-        tags_((*emoji_).rows.RowCount()),
-        size_limit_(size_limit) {}
+EmojiMarkupWriter::EmojiMarkupWriter(const std::string& table_name, std::size_t size_limit,
+                                     const std::optional<PictureFolder>& pictures)
+    : emoji_(split_tables.slots[TableSlot(table_name)],
+             platform::ReadWholeFile(ExtractTable(table_name), kTextFileSizeLimit)),
+      folder_(pictures ? pictures->path : GetCacheFolder()),
+      tag_start_("<img src=\"" + EscapeHtml(pictures ? pictures->address : CacheFolderAddress())),
+      tags_((*emoji_).rows.RowCount()),
+      size_limit_(size_limit) {}
 
-  void Append(std::string_view sjis, std::string& html) {
-    AppendMarkup(sjis, *emoji_, folder_, tag_start_, tags_, size_limit_, html);
-  }
+void EmojiMarkupWriter::Append(std::string_view sjis, std::string& html) {
+  AppendMarkup(sjis, *emoji_, folder_, tag_start_, tags_, size_limit_, html);
+}
 
-  void AppendReference(char32_t c, std::string& html) const {
-    html += NumericCharacterReference(c);
-    CheckSize(html, size_limit_);
-  }
-
- private:
-  const BorrowedTable emoji_;
-  // Asked for once: making sure of the folder takes several calls of the system.
-  const std::string folder_;
-  const std::string tag_start_;
-  std::vector<std::string> tags_;
-  const std::size_t size_limit_;
-};
+void EmojiMarkupWriter::AppendReference(char32_t c, std::string& html) const {
+  html += NumericCharacterReference(c);
+  CheckSize(html, size_limit_);
+}
 
 std::string EmojiToHtml(std::string_view text, std::string_view transfer_encoding,
                         std::size_t size_limit, const std::optional<PictureFolder>& pictures) {
@@ -316,110 +297,6 @@ std::string EmojiToHtml(std::string_view text, std::string_view transfer_encodin
   std::string html = platform::LargeText(2 * sjis.size());
   writer.Append(sjis, html);
   return html;
-}
-
-namespace {
-
-// Shift_JIS text is handed to the table's markup in pieces of about this size.
-constexpr std::size_t kSjisPieceSize = 64 * 1024;
-
-// A private-use character is the carrier's pictograph or nothing a page can show: code page
-// 932 maps some to its user-defined codes, which the carrier's codes overlap.
-bool IsPrivateUse(char32_t c) {
-  return (c >= 0xE000 && c <= 0xF8FF) || c >= 0xF0000;
-}
-
-// Whether `code` lies where `carrier`'s table keys its pictographs, so that a character of
-// code page 932 there would be read as one: au's 7-bit table rows EB40-EEFC (where code page 932
-// has copies of IBM's characters, which it writes as FAxx-FCxx), docomo's F89F-F9FC, and
-// SoftBank's rows of lead bytes F7, F9 and FB (FB holds IBM's characters in code page 932).
-bool IsTableCode(Carrier carrier, int code) {
-  switch (carrier) {
-    case Carrier::kDocomo:
-      return code >= 0xF89F && code <= 0xF9FC;
-    case Carrier::kSoftbank:
-      return code >> 8 == 0xF7 || code >> 8 == 0xF9 || code >> 8 == 0xFB;
-    case Carrier::kAu:
-      break;
-  }
-  return code >= 0xEB40 && code <= 0xEEFC;
-}
-
-// The code page 932 code of a character that is no pictograph, or -1: codes of the carrier's
-// table are kept for the pictographs, and are written as references instead.
-int PageCodeOf(char32_t c, Carrier carrier) {
-  const int code = IsPrivateUse(c) ? -1 : Cp932FromUnicode(c);
-  return IsTableCode(carrier, code) ? -1 : code;
-}
-
-// Writes the one or two bytes of a Shift_JIS code at `out` and returns the end.
-char* WriteCode(char* out, unsigned code) {
-  if (code > 0xFF) *out++ = static_cast<char>(code >> 8);
-  *out++ = static_cast<char>(code & 0xFF);
-  return out;
-}
-
-}  // namespace
-
-UnicodeEmojiMarkup::UnicodeEmojiMarkup(const EmojiReading& reading)
-    : carrier_(reading.carrier),
-      pictographs_(reading.pictographs),
-      writer_(std::make_unique<EmojiMarkupWriter>(CarrierTableName(reading.carrier),
-                                                  reading.size_limit, reading.pictures)) {}
-
-UnicodeEmojiMarkup::~UnicodeEmojiMarkup() = default;
-
-void UnicodeEmojiMarkup::Append(std::u32string_view text, std::string& html) {
-  // The Shift_JIS text of a piece is written through a pointer into room for its longest form,
-  // two bytes a character, and handed to the table's markup whenever it fills up.
-  std::string sjis(kSjisPieceSize + 2, '\0');
-  char* const start = sjis.data();
-  char* out = start;
-  const auto hand_over = [&] {
-    writer_->Append(std::string_view(start, static_cast<std::size_t>(out - start)), html);
-    out = start;
-  };
-  for (const char32_t c : text) {
-    if (c < 0x80) {
-      *out++ = static_cast<char>(c);
-    } else if (const unsigned emoji = pictographs_ ? TableCodeOfCodePoint(carrier_, c) : 0;
-               emoji != 0) {
-      out = WriteCode(out, emoji);
-    } else if (const int code = PageCodeOf(c, carrier_); code >= 0) {
-      out = WriteCode(out, static_cast<unsigned>(code));
-    } else {
-      hand_over();
-      writer_->AppendReference(c, html);
-      continue;
-    }
-    if (static_cast<std::size_t>(out - start) >= kSjisPieceSize) hand_over();
-  }
-  hand_over();
-}
-
-std::string UnicodeEmojiToHtml(std::u32string_view text, const EmojiReading& reading) {
-  UnicodeEmojiMarkup markup(reading);
-  std::string html;
-  html.reserve(2 * text.size());
-  markup.Append(text, html);
-  return html;
-}
-
-std::string Utf8EmojiToHtml(std::string_view utf8, const EmojiReading& reading) {
-  UnicodeEmojiMarkup markup(reading);
-  std::string html;
-  html.reserve(utf8.size());
-  ForEachUtf8Piece(utf8, [&](std::u32string_view piece) { markup.Append(piece, html); });
-  return html;
-}
-
-std::string NumericCharacterReference(char32_t c) {
-  static constexpr char kDigits[] = "0123456789ABCDEF";
-  std::string hex;
-  for (auto value = static_cast<std::uint32_t>(c); hex.empty() || value != 0; value >>= 4) {
-    hex.insert(hex.begin(), kDigits[value & 0xF]);
-  }
-  return "&#x" + hex + ";";
 }
 
 }  // namespace pictolumen
