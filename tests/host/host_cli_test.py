@@ -9,7 +9,7 @@ import unittest
 
 ARGS = None
 
-DESCRIPTION = "携帯電話(au)の絵文字を表示することができるようになります。"
+DESCRIPTION = "携帯電話(au・docomo・SoftBank)の絵文字を表示することができるようになります。"
 
 
 def host(*arguments):

@@ -28,9 +28,9 @@ TEST(FillPluginInfo, WritesFourTerminatedFieldsAndLeavesTheRest) {
   EXPECT_STREQ(record + 80, "Qelvo");
   EXPECT_STREQ(record + 160, "1.50");
   const std::string description(record + 240);
-  EXPECT_EQ(description.size(), 58u);
+  EXPECT_EQ(description.size(), 76u);
   EXPECT_EQ(description.substr(0, 4), "\x8C\x67\x91\xD1");  // 携帯
-  EXPECT_EQ(record[240 + 59], '#');
+  EXPECT_EQ(record[240 + 77], '#');
 }
 
 }  // namespace
