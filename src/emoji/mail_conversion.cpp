@@ -93,10 +93,7 @@ std::optional<Carrier> ReadingCarrier(const TMimeMessEmoji& message,
                                       const ConversionOptions& options) {
   if (options.carrier) return options.carrier;
   const std::optional<Carrier> sender = CarrierOfDomain(MailDomainOf(message.Header->From));
-  const auto& shown = options.carriers_shown;
-  if (!sender || std::find(shown.begin(), shown.end(), *sender) == shown.end()) {
-    return std::nullopt;
-  }
+  if (!sender || !options.carriers_shown(*sender)) return std::nullopt;
   return sender;
 }
 

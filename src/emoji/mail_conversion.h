@@ -4,6 +4,7 @@
 // the page.
 #pragma once
 
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -21,7 +22,8 @@ struct ConversionOptions {
   // the From address, CarrierOfDomain), whose mail is converted only when it is among
   // `carriers_shown`.
   std::optional<Carrier> carrier;
-  std::vector<Carrier> carriers_shown{kCarriers.begin(), kCarriers.end()};
+  // Whether a carrier's mail is shown; asked only for the sender's carrier, once per mail.
+  std::function<bool(Carrier)> carriers_shown = [](Carrier) { return true; };
   // False for a plain page: the mail of any sender is converted with no code read as a
   // pictograph (EmojiReading::pictographs); `carrier` and `carriers_shown` are not asked.
   bool read_pictographs = true;

@@ -9,14 +9,12 @@
 namespace pictolumen {
 namespace {
 
-// The carriers whose mail the settings show: a missing key means shown, so that settings files
-// written before the keys existed show every carrier.
-std::vector<Carrier> CarriersShown(const std::string& settings_file) {
-  std::vector<Carrier> shown;
-  for (std::size_t i = 0; i < kCarriers.size(); ++i) {
-    if (CarrierShownInIni(settings_file, kCarrierCheckBoxes[i])) shown.push_back(kCarriers[i]);
-  }
-  return shown;
+// Whether the settings show a carrier's mail: a missing key means shown, so that settings files
+// written before the keys existed show every carrier. Only the sender's carrier is asked.
+bool CarrierShown(const std::string& settings_file, Carrier carrier) {
+  const auto index = static_cast<std::size_t>(carrier);
+  return index >= kCarrierCheckBoxes.size() ||
+         CarrierShownInIni(settings_file, kCarrierCheckBoxes[index]);
 }
 
 }  // namespace
@@ -30,7 +28,9 @@ void RunOpenMailPipeline(const OpenMailHost& host) {
   const std::string settings_file = SettingsFilePath();
   if (ReadIniFlag(settings_file, kSettingsSection, kEnableKey) != "-1") return;
   ConversionOptions options;
-  options.carriers_shown = CarriersShown(settings_file);
+  options.carriers_shown = [&settings_file](Carrier carrier) {
+    return CarrierShown(settings_file, carrier);
+  };
   const char* const source = host.GetSource();
   ConvertedMail mail = ConvertMail(source != nullptr ? source : "", options);
   if (mail.outcome == ConversionOutcome::kConverted) host.SetSource(std::move(mail.source));
