@@ -8,28 +8,11 @@
 
 #include "common/errors.h"
 #include "platform/platform.h"
+#include "platform/posix/scoped_descriptor.h"
 
 namespace pictolumen::platform {
-namespace {
-
-class Descriptor {
- public:
-  explicit Descriptor(int fd) : fd_(fd) {}
-  ~Descriptor() {
-    if (fd_ >= 0) ::close(fd_);
-  }
-  Descriptor(const Descriptor&) = delete;
-  Descriptor& operator=(const Descriptor&) = delete;
-  int get() const { return fd_; }
-
- private:
-  int fd_;
-};
-
-}  // namespace
-
 std::string ReadFilePart(const std::string& path, std::uint64_t offset, std::size_t size) {
-  const Descriptor file(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
+  const ScopedDescriptor file(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
   if (file.get() < 0) {
     throw IoError(errno == ENOENT ? kFileNotFoundCode : errno,
                   "Cannot open " + path + ": " + std::strerror(errno));

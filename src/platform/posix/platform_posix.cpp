@@ -26,6 +26,7 @@
 #include "platform/file_primitives.h"
 #include "platform/ini_text.h"
 #include "platform/platform.h"
+#include "platform/posix/scoped_descriptor.h"
 #include "platform/posix/standin_menu.h"
 
 namespace pictolumen::platform {
@@ -47,21 +48,6 @@ class ScopedIconv {
 
  private:
   iconv_t cd_;
-};
-
-// An open file descriptor, closed with its owner.
-class ScopedDescriptor {
- public:
-  explicit ScopedDescriptor(int descriptor) : descriptor_(descriptor) {}
-  ~ScopedDescriptor() {
-    if (descriptor_ >= 0) ::close(descriptor_);
-  }
-  ScopedDescriptor(const ScopedDescriptor&) = delete;
-  ScopedDescriptor& operator=(const ScopedDescriptor&) = delete;
-  int get() const { return descriptor_; }
-
- private:
-  int descriptor_;
 };
 
 struct DirCloser {

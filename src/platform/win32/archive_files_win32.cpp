@@ -3,23 +3,10 @@
 
 #include "common/errors.h"
 #include "platform/platform.h"
+#include "platform/win32/scoped_handle.h"
 
 namespace pictolumen::platform {
 namespace {
-
-class FileHandle {
- public:
-  explicit FileHandle(HANDLE handle) : handle_(handle) {}
-  ~FileHandle() {
-    if (handle_ != INVALID_HANDLE_VALUE) CloseHandle(handle_);
-  }
-  FileHandle(const FileHandle&) = delete;
-  FileHandle& operator=(const FileHandle&) = delete;
-  HANDLE get() const { return handle_; }
-
- private:
-  HANDLE handle_;
-};
 
 int CodeOf(DWORD error) {
   return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND ? kFileNotFoundCode
@@ -29,9 +16,9 @@ int CodeOf(DWORD error) {
 }  // namespace
 
 std::string ReadFilePart(const std::string& path, std::uint64_t offset, std::size_t size) {
-  const FileHandle file(CreateFileA(path.c_str(), GENERIC_READ,
-                                    FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                                    OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+  const ScopedHandle file(CreateFileA(path.c_str(), GENERIC_READ,
+                                      FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                      nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
   if (file.get() == INVALID_HANDLE_VALUE)
     throw IoError(CodeOf(GetLastError()), "Cannot open " + path);
   if (GetFileType(file.get()) != FILE_TYPE_DISK) {

@@ -14,27 +14,11 @@
 #include "common/errors.h"
 #include "platform/file_primitives.h"
 #include "platform/platform.h"
+#include "platform/win32/scoped_handle.h"
 #include "platform/win32/this_module.h"
 
 namespace pictolumen::platform {
 namespace {
-
-// Closes a Windows handle when it goes out of scope.
-class ScopedHandle {
- public:
-  explicit ScopedHandle(HANDLE handle) : handle_(handle) {}
-  ~ScopedHandle() {
-    if (handle_ != INVALID_HANDLE_VALUE) CloseHandle(handle_);
-  }
-  ScopedHandle(const ScopedHandle&) = delete;
-  ScopedHandle& operator=(const ScopedHandle&) = delete;
-  HANDLE get() const { return handle_; }
-  HANDLE release() { return std::exchange(handle_, INVALID_HANDLE_VALUE); }
-  bool valid() const { return handle_ != INVALID_HANDLE_VALUE; }
-
- private:
-  HANDLE handle_;
-};
 
 // A directory search, ended with its owner.
 struct FindCloser {
